@@ -1,0 +1,107 @@
+#include "tags/FrameBody.h"
+
+#include "common/TextCodec.h"
+
+namespace qm::tags {
+
+std::u16string DecodeLatin1(std::string_view bytes) {
+  std::u16string out(bytes.size(), u'\0');
+  for (size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<uint8_t>(bytes[i]);
+  return out;
+}
+
+std::u16string DecodeEightBit(std::string_view bytes, TEightBit kind) {
+  return kind == TEightBit::Latin1 ? DecodeLatin1(bytes) : qm::text::DecodeWindows1252(bytes);
+}
+
+std::string LowBytes(std::u16string_view text) {
+  std::string out(text.size(), '\0');
+  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
+  return out;
+}
+
+int TBodyReader::Byte() { return AtEnd() ? -1 : body_[pos_++]; }
+
+std::string_view TBodyReader::Bytes(size_t count) {
+  const size_t n = count < Remaining() ? count : Remaining();
+  std::string_view out(reinterpret_cast<const char*>(body_.data()) + pos_, n);
+  pos_ += n;
+  return out;
+}
+
+std::string_view TBodyReader::ToZeroByte() {
+  const size_t start = pos_;
+  while (pos_ < body_.size() && body_[pos_] != 0) ++pos_;
+  std::string_view out(reinterpret_cast<const char*>(body_.data()) + start, pos_ - start);
+  if (pos_ < body_.size()) ++pos_;
+  return out;
+}
+
+std::u16string TBodyReader::ToZeroUnit(bool big_endian) {
+  std::u16string out;
+  while (Remaining() >= 2) {
+    const uint8_t a = body_[pos_], b = body_[pos_ + 1];
+    pos_ += 2;
+    const char16_t unit = big_endian ? static_cast<char16_t>(a << 8 | b)
+                                     : static_cast<char16_t>(b << 8 | a);
+    if (unit == 0) return out;
+    out.push_back(unit);
+  }
+  pos_ = body_.size();
+  return out;
+}
+
+bool TBodyReader::SkipPastByteOrderMark() {
+  int previous = -1;
+  while (!AtEnd()) {
+    const int b = Byte();
+    if (previous == 0xFF && b == 0xFE) return true;
+    previous = b;
+  }
+  return false;
+}
+
+std::u16string TBodyReader::TerminatedText(uint8_t encoding, TEightBit eight_bit) {
+  switch (encoding) {
+    case kLatin: return DecodeEightBit(ToZeroByte(), eight_bit);
+    case kUtf16: {
+      std::u16string text = ToZeroUnit(false);
+      if (!text.empty()) text.erase(0, 1);
+      return text;
+    }
+    case kUtf16BE: return ToZeroUnit(true);
+    case kUtf8: return qm::text::DecodeUtf8(ToZeroByte());
+    default: return {};
+  }
+}
+
+TBodyWriter& TBodyWriter::Byte(uint8_t b) {
+  bytes_.push_back(b);
+  return *this;
+}
+
+TBodyWriter& TBodyWriter::Bytes(std::string_view bytes) {
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+TBodyWriter& TBodyWriter::Bytes(std::span<const uint8_t> bytes) {
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+TBodyWriter& TBodyWriter::Zeros(size_t count) {
+  bytes_.insert(bytes_.end(), count, 0);
+  return *this;
+}
+
+TBodyWriter& TBodyWriter::Utf16WithBom(std::u16string_view text) {
+  return Byte(0xFF).Byte(0xFE).Utf16(text);
+}
+
+TBodyWriter& TBodyWriter::Utf16(std::u16string_view text) {
+  for (char16_t unit : text) Byte(static_cast<uint8_t>(unit & 0xFF)).Byte(static_cast<uint8_t>(unit >> 8));
+  return *this;
+}
+
+}  // namespace qm::tags

@@ -53,16 +53,19 @@ void WithoutSigpipe(Fn&& write) {
 std::string ResolveProgram(const std::string& name) {
   if (name.empty()) return {};
   if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
-  const std::string own = ExecutableFolder();
-  if (!own.empty() && IsExecutableFile(own + "/" + name)) return own + "/" + name;
+  std::vector<std::string> folders = {ExecutableFolder()};
   const char* path = std::getenv("PATH");
   std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
   while (!dirs.empty()) {
     const size_t colon = dirs.find(':');
-    std::string dir(dirs.substr(0, colon));
+    const std::string_view folder = dirs.substr(0, colon);
+    folders.emplace_back(folder.empty() ? std::string_view(".") : folder);
     dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
-    if (dir.empty()) dir = ".";
-    if (IsExecutableFile(dir + "/" + name)) return dir + "/" + name;
+  }
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    const std::string candidate = (std::filesystem::path(folder) / name).string();
+    if (IsExecutableFile(candidate)) return candidate;
   }
   return {};
 }

@@ -95,8 +95,8 @@ void WriteCue(const std::filesystem::path& cuePath, const std::filesystem::path&
   std::ofstream cue(cuePath, std::ios::trunc);
   cue << "FILE \"" << binPath.filename().string() << "\" BINARY\n";
   for (size_t t = 0; t < layout.starts.size(); ++t) {
-    char number[8];
-    std::snprintf(number, sizeof number, "%02zu", t + 1);
+    std::string number = std::to_string(t + 1);
+    if (number.size() < 2) number.insert(number.begin(), '0');
     cue << "  TRACK " << number << (layout.dataTracks.count(t) ? " MODE1/2352\n" : " AUDIO\n");
     cue << "    INDEX 01 " << Msf(layout.starts[t]) << "\n";
   }

@@ -101,8 +101,27 @@ void ConfigureProxy(CURL* h, const std::optional<ProxyConfig>& proxy) {
   }
 }
 
+// The URL with the bytes that cannot stand in a request line (blanks, controls, and
+// "#", which would cut the URL short) percent-encoded; libcurl refuses a URL with a
+// space, and an identifier that holds one must still reach the server.
+std::string SendableUrl(const std::string& url) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char byte : url) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c <= 0x20 || c == 0x7F || c == '#') {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0x0F];
+    } else {
+      out += byte;
+    }
+  }
+  return out;
+}
+
 void Configure(CURL* h, const HttpRequest& request, curl_slist* headers, Exchange& ex) {
-  curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(h, CURLOPT_URL, SendableUrl(request.url).c_str());
   curl_easy_setopt(h, CURLOPT_DEFAULT_PROTOCOL, "http");
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

@@ -111,6 +111,14 @@ TEST_F(TransportTest, UrlWithoutSchemeIsHttpAndOversizedReplyFails) {
   EXPECT_EQ(PerformRequest(request, cancel_).outcome, HttpOutcome::kFailed);
 }
 
+TEST_F(TransportTest, BlanksAndHashInAnUnencodedUrlAreEscapedOthersSentAsGiven) {
+  peer_.InstallAsPump();
+  peer_.responses = {HttpResponse(200, "ok")};
+  EXPECT_EQ(transport_.requete_url(peer_.BaseUrl() + "/p?idAlbum=a b&c#d\xE9"), u"ok");
+  ASSERT_EQ(peer_.requests.size(), 1u);
+  EXPECT_TRUE(peer_.requests[0].starts_with("GET /p?idAlbum=a%20b&c%23d\xE9 HTTP/1.0\r\n"));
+}
+
 TEST_F(TransportTest, RetriesUntilAnsweredWithMarkerFileCaptionAndLog) {
   const std::string url = peer_.BaseUrl() + "/application/ripper/audio_fonction_ripper.php?op=x";
   peer_.responses = {HttpResponse(500, "first error"), HttpResponse(503, "second error"),

@@ -10,6 +10,21 @@
 #include "platform/MessagePump.h"
 
 namespace qm::test {
+namespace {
+
+// True once the head and the Content-Length bytes of body that follow it are there.
+bool RequestComplete(const std::string& request) {
+  const size_t head_end = request.find("\r\n\r\n");
+  if (head_end == std::string::npos) return false;
+  size_t body_length = 0;
+  const size_t field = request.find("\r\nContent-Length: ");
+  if (field != std::string::npos && field < head_end) {
+    body_length = std::stoul(request.substr(field + 18));
+  }
+  return request.size() >= head_end + 4 + body_length;
+}
+
+}  // namespace
 
 PumpedHttpPeer::PumpedHttpPeer() {
   listener_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -46,7 +61,7 @@ void PumpedHttpPeer::Step() {
   char buf[4096];
   ssize_t n;
   while ((n = recv(conn_, buf, sizeof buf, 0)) > 0) pending_.append(buf, static_cast<size_t>(n));
-  if (pending_.find("\r\n\r\n") == std::string::npos || hold) return;
+  if (!RequestComplete(pending_) || hold) return;
   requests.push_back(pending_);
   const std::string& response =
       answered_ < responses.size() ? responses[answered_] : HttpResponse(500, "unscripted");

@@ -1,6 +1,7 @@
 // A tiny HTTP/1.0 server on a loopback port that makes progress only when the test's
 // message pump runs it (Step), on the same thread as the client: a request can only
-// be answered if the client keeps pumping while it waits. It answers each connection
+// be answered if the client keeps pumping while it waits. A request is complete with
+// its head and the Content-Length bytes of body after it. It answers each connection
 // with the next scripted response, or holds the connection open while `hold` is set.
 #pragma once
 
@@ -25,7 +26,7 @@ class PumpedHttpPeer {
   void Step();
 
   std::vector<std::string> responses;  // one per connection, in order
-  std::vector<std::string> requests;   // the raw request heads received
+  std::vector<std::string> requests;   // the raw requests received, heads and bodies
   bool hold = false;
   int steps = 0;
 

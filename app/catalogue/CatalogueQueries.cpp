@@ -17,13 +17,12 @@ CatalogueQueries::CatalogueQueries(Transport& transport, std::string var_url_ser
     : transport_(transport), var_url_serveur_(std::move(var_url_serveur)) {}
 
 std::string CatalogueQueries::OperationUrl(const char* operation) const {
-  return var_url_serveur_ + "/application/ripper/audio_fonction_ripper.php?op=" +
-         encoder_url(operation);
+  return var_url_serveur_ +
+         "/application/ripper/audio_fonction_ripper.php?op=" + encoder_url(operation);
 }
 
 void CatalogueQueries::rechercher_album_serveur(const std::u16string& nom,
-                                                TabAlbumQM& tableau_album,
-                                                SearchControls& controls,
+                                                TabAlbumQM& tableau_album, SearchControls& controls,
                                                 MessageBoxes& messages) {
   tableau_album.clear();
   const std::u16string reply = transport_.requete_serveur(
@@ -34,11 +33,9 @@ void CatalogueQueries::rechercher_album_serveur(const std::u16string& nom,
   controls.SetRipButtonEnabled(false);
 }
 
-std::vector<std::u16string> CatalogueQueries::trouver_codes_barres(
-    const std::u16string& id_album) {
-  return ParseBarcodeList(transport_.requete_serveur(OperationUrl("trouver_codeBarre") +
-                                                     "&idAlbum=" +
-                                                     text::EncodeWindows1252(id_album)));
+std::vector<std::u16string> CatalogueQueries::trouver_codes_barres(const std::u16string& id_album) {
+  return ParseBarcodeList(transport_.requete_serveur(
+      OperationUrl("trouver_codeBarre") + "&idAlbum=" + text::EncodeWindows1252(id_album)));
 }
 
 void CatalogueQueries::ComboBoxEx_liste_albumChange(const TabAlbumQM& tableau_album,
@@ -55,8 +52,8 @@ void CatalogueQueries::ComboBoxEx_liste_albumChange(const TabAlbumQM& tableau_al
 }
 
 void CatalogueQueries::rendre_album_disponible(const std::u16string& id_album) {
-  transport_.requete_serveur(OperationUrl("rendre_dispo_album") + "&idAlbum=" +
-                             encoder_url(text::EncodeWindows1252(id_album)));
+  transport_.requete_serveur(OperationUrl("rendre_dispo_album") +
+                             "&idAlbum=" + encoder_url(text::EncodeWindows1252(id_album)));
 }
 
 std::string CatalogueQueries::UrlCreerNouvelAlbum() const {

@@ -29,8 +29,7 @@ class CatalogueQueries {
   // The choice of an album in the combo box: its barcodes fill the barcode list and
   // the name of the album selected once they came becomes the cover search text.
   // Nothing happens when no album of `tableau_album` is selected.
-  void ComboBoxEx_liste_albumChange(const TabAlbumQM& tableau_album,
-                                    AlbumChoiceControls& controls);
+  void ComboBoxEx_liste_albumChange(const TabAlbumQM& tableau_album, AlbumChoiceControls& controls);
 
   // Tells the server the album's tracks are all sent; returns once it answered.
   void rendre_album_disponible(const std::u16string& id_album);

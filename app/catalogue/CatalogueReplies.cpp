@@ -16,9 +16,9 @@ void ForEachRecord(const std::u16string& reply, OnRecord&& on_record) {
   const pugi::xml_parse_result parsed =
       doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!parsed) {
-    throw CatalogueReplyError("Réponse du serveur illisible (XML) : " +
-                              std::string(parsed.description()) + ", position " +
-                              std::to_string(parsed.offset));
+    throw CatalogueReplyError(
+        "Réponse du serveur illisible (XML) : " + std::string(parsed.description()) +
+        ", position " + std::to_string(parsed.offset));
   }
   const pugi::xml_node root = doc.document_element();
   if (!root) throw CatalogueReplyError("Réponse du serveur illisible (XML) : document vide");

@@ -18,8 +18,9 @@ std::string MakeBoundary(std::chrono::system_clock::time_point created) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(created);
   std::tm local{};
   localtime_r(&seconds, &local);
-  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          created.time_since_epoch()).count() % 1000;
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(created.time_since_epoch()).count() %
+      1000;
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d%02d%02d%03d", local.tm_mon + 1,
                 local.tm_mday, local.tm_year % 100, local.tm_hour, local.tm_min, local.tm_sec,
@@ -38,9 +39,12 @@ int OpenLockedForReading(const std::filesystem::path& path, uint64_t& size) {
   if (fd < 0) ThrowOpenError(path, errno);
   struct stat st {};
   int error = 0;
-  if (fstat(fd, &st) != 0) error = errno;
-  else if (!S_ISREG(st.st_mode)) error = EISDIR;
-  else if (flock(fd, LOCK_SH | LOCK_NB) != 0) error = errno;
+  if (fstat(fd, &st) != 0)
+    error = errno;
+  else if (!S_ISREG(st.st_mode))
+    error = EISDIR;
+  else if (flock(fd, LOCK_SH | LOCK_NB) != 0)
+    error = errno;
   if (error != 0) {
     close(fd);
     ThrowOpenError(path, error);
@@ -108,7 +112,8 @@ size_t formulaire_multipart::Read(char* out, size_t capacity) {
   size_t done = 0;
   while (done < capacity && segment_ <= segments_.size()) {
     const Segment& s = segment_ < segments_.size() ? segments_[segment_] : closing_;
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(capacity - done, s.length - offset_));
+    const size_t want =
+        static_cast<size_t>(std::min<uint64_t>(capacity - done, s.length - offset_));
     if (want == 0) {
       ++segment_, offset_ = 0;
       continue;

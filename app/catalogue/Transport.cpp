@@ -43,8 +43,8 @@ class CaptionKeeper {
 
 }  // namespace
 
-Transport::Transport(std::filesystem::path program_folder, Journal& journal,
-                     WindowCaption& caption, const CancelSignal& cancel)
+Transport::Transport(std::filesystem::path program_folder, Journal& journal, WindowCaption& caption,
+                     const CancelSignal& cancel)
     : program_folder_(std::move(program_folder)),
       journal_(journal),
       caption_(caption),

@@ -22,12 +22,16 @@ std::u16string FileNameOf(const std::filesystem::path& path) {
   return text::DecodeUtf8(path.filename().string());
 }
 
-std::u16string Utf16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Utf16(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 }  // namespace
 
 Uploads::Uploads(Transport& transport, std::string var_url_serveur, StatusBar& status_bar)
-    : transport_(transport), var_url_serveur_(std::move(var_url_serveur)), status_bar_(status_bar) {}
+    : transport_(transport),
+      var_url_serveur_(std::move(var_url_serveur)),
+      status_bar_(status_bar) {}
 
 void Uploads::HttpCli1DocData(size_t block_length) {
   status_bar_.SetStatusText(Utf16(std::to_string(block_length)));

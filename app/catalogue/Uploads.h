@@ -25,8 +25,8 @@ class Uploads {
   // Uploads one track file as track `num_piste` of the album, its title URL-encoded in
   // the "filename" field; the verdict goes to the log. Throws std::runtime_error when
   // the file exists but cannot be opened.
-  void envoyer_piste(const std::u16string& id_album, int32_t num_piste,
-                     const std::u16string& titre, const std::filesystem::path& chemin);
+  void envoyer_piste(const std::u16string& id_album, int32_t num_piste, const std::u16string& titre,
+                     const std::filesystem::path& chemin);
 
   // Uploads the cover picture when the file exists; the verdict goes to the log.
   void envoyer_jaquette(const std::u16string& id_album, const std::filesystem::path& chemin);

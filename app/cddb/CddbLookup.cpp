@@ -21,7 +21,8 @@ std::u16string_view Word(std::u16string_view line, int index) {
     start = space + 1;
   }
   const size_t end = line.find(u' ', start);
-  if (end == std::u16string_view::npos) return index == 0 ? std::u16string_view() : line.substr(start);
+  if (end == std::u16string_view::npos)
+    return index == 0 ? std::u16string_view() : line.substr(start);
   return line.substr(start, end - start);
 }
 
@@ -62,8 +63,7 @@ std::u16string CddbLookup::Ask(const std::string& base, const std::string& comma
   return reply;
 }
 
-bool CddbLookup::rechercher_album_cddb(const std::string& identification,
-                                       Album& album_en_cours) {
+bool CddbLookup::rechercher_album_cddb(const std::string& identification, Album& album_en_cours) {
   std::string command = "cddb+query+" + identification;
   std::replace(command.begin(), command.end(), ' ', '+');
   const CddbServers servers = LireServeursCddb(transport_.ConfigIni());
@@ -112,8 +112,8 @@ bool CddbLookup::traiter_reponse_cddb(const std::u16string& reponse, const std::
 
 void CddbLookup::ReadEntry(const std::string& base, std::u16string_view line,
                            Album& album_en_cours) {
-  const std::string command = "cddb+read+" + text::EncodeUtf8(Word(line, 0)) + "+" +
-                              text::EncodeUtf8(Word(line, 1)) + "+";
+  const std::string command =
+      "cddb+read+" + text::EncodeUtf8(Word(line, 0)) + "+" + text::EncodeUtf8(Word(line, 1)) + "+";
   analyser_fiche_cddb(Ask(base, command), album_en_cours, transport_.Log());
 }
 

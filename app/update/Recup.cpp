@@ -61,10 +61,10 @@ bool SaveFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 bool TRecup::RecupNewVersionOrNot(const std::string& chemin, const std::string& nomcode,
-                                  const std::string& adresse_serveur,
-                                  const std::string& numversion, const std::string& proxyd,
-                                  const std::string& portd, const std::string& proxylogd,
-                                  const std::string& proxypassd, bool proxyenable) {
+                                  const std::string& adresse_serveur, const std::string& numversion,
+                                  const std::string& proxyd, const std::string& portd,
+                                  const std::string& proxylogd, const std::string& proxypassd,
+                                  bool proxyenable) {
   nom_code_application = nomcode;
   numero_de_version_de_lappli = numversion;
   if (proxyenable) {
@@ -84,7 +84,8 @@ int32_t TRecup::Download_fichier_vers_temp(const std::string& chemin,
   std::error_code ignored;
   if (!nom.empty()) std::filesystem::remove(local, ignored);
 
-  std::string url = Upper(chemin).find("HTTP://") == std::string::npos ? "http://" + chemin : chemin;
+  std::string url =
+      Upper(chemin).find("HTTP://") == std::string::npos ? "http://" + chemin : chemin;
   url = ReplaceIgnoringCase(url, "<ADRESSE_SERVEUR>", adresse_serveur);
   catalogue::HttpRequest request;
   request.url = url;
@@ -151,9 +152,9 @@ std::string TRecup::renvoi_dossier_temp() {
 bool verifier_mise_a_jour(const std::string& version, const std::string& adresse,
                           const std::string& dossier) {
   TRecup recup;
-  const bool newer = recup.RecupNewVersionOrNot("http://" + adresse + "/up_qm/ripper/",
-                                                code_application, adresse, version, "", "", "",
-                                                "", false);
+  const bool newer =
+      recup.RecupNewVersionOrNot("http://" + adresse + "/up_qm/ripper/", code_application, adresse,
+                                 version, "", "", "", "", false);
   std::error_code ignored;
   return newer && std::filesystem::is_regular_file(dossier + kUpdaterName, ignored);
 }

@@ -58,11 +58,22 @@ TEST(ParseInt32, AcceptsDecimalAndHexWithinRangeOnly) {
     std::optional<int32_t> value;
   };
   const Case cases[] = {
-      {"0", 0},       {"12", 12},          {"  7", 7},          {"+5", 5},
-      {"-5", -5},     {"$ff", 255},        {"0X1A", 26},        {"2147483647", INT32_MAX},
-      {"-2147483648", INT32_MIN},          {"2147483648", std::nullopt},
-      {"", std::nullopt},                  {"abc", std::nullopt}, {"12 ", std::nullopt},
-      {"1.5", std::nullopt},               {"-", std::nullopt},   {"0x", std::nullopt},
+      {"0", 0},
+      {"12", 12},
+      {"  7", 7},
+      {"+5", 5},
+      {"-5", -5},
+      {"$ff", 255},
+      {"0X1A", 26},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", std::nullopt},
+      {"", std::nullopt},
+      {"abc", std::nullopt},
+      {"12 ", std::nullopt},
+      {"1.5", std::nullopt},
+      {"-", std::nullopt},
+      {"0x", std::nullopt},
       {"99999999999999999999", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseInt32(c.text), c.value) << c.text;

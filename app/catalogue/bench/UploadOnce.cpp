@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < count; ++i) {
     const auto start = std::chrono::steady_clock::now();
     uploads.envoyer_piste(std::u16string(id.begin(), id.end()), i + 1, u"bench", argv[3]);
-    const double ms = std::chrono::duration<double, std::milli>(
-                          std::chrono::steady_clock::now() - start).count();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const bool ok = console.last == u"bench - envoi terminé";
     std::printf("upload %d: %.1f ms%s\n", i + 1, ms, ok ? "" : " (refused)");
   }

@@ -43,15 +43,15 @@ TEST(AlbumList, EncodingDeclarationHasNoEffectAndEmptyListIsEmpty) {
 }
 
 TEST(BarcodeList, TakesCodeBarreOfEveryRecord) {
-  const auto codes = ParseBarcodeList(flux_vers_chaine(
-      "<codes><c><code_barre>3421</code_barre></c><c><autre>x</autre></c>"
-      "<c><code_barre><![CDATA[97\xC3\xA9]]></code_barre></c></codes>"));
+  const auto codes = ParseBarcodeList(
+      flux_vers_chaine("<codes><c><code_barre>3421</code_barre></c><c><autre>x</autre></c>"
+                       "<c><code_barre><![CDATA[97\xC3\xA9]]></code_barre></c></codes>"));
   EXPECT_EQ(codes, (std::vector<std::u16string>{u"3421", u"", u"97é"}));
 }
 
 TEST(CatalogueReplies, ReplyThatIsNotXmlRaisesAnError) {
-  for (const char16_t* reply : {u"", u"Fatal error: database down", u"<a><b></a>",
-                                u"<html><body>500</body>", u"\u0000"}) {
+  for (const char16_t* reply :
+       {u"", u"Fatal error: database down", u"<a><b></a>", u"<html><body>500</body>", u"\u0000"}) {
     EXPECT_THROW(ParseAlbumList(reply), CatalogueReplyError);
     EXPECT_THROW(ParseBarcodeList(reply), CatalogueReplyError);
   }

@@ -22,7 +22,8 @@ constexpr char kSeed[] =
 constexpr char kPage[] = "/application/ripper/audio_fonction_ripper.php?op=";
 
 bool IsCacheBuster(const std::string& digits) {
-  return !digits.empty() && digits.size() <= 7 && digits.find_first_not_of("0123456789") == std::string::npos &&
+  return !digits.empty() && digits.size() <= 7 &&
+         digits.find_first_not_of("0123456789") == std::string::npos &&
          (digits.size() == 1 || digits[0] != '0');
 }
 
@@ -71,7 +72,8 @@ TEST_F(CatalogueServerTest, SearchListsTheMatchingAlbumsInReplyOrder) {
   EXPECT_EQ(requests[0].method, "GET");
   EXPECT_EQ(requests[0].version, "HTTP/1.0");
   EXPECT_EQ(requests[0].Header("User-Agent"), "Mozilla/4.0 (compatible; ICS)");
-  EXPECT_EQ(requests[0].Header("Accept"), "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
+  EXPECT_EQ(requests[0].Header("Accept"),
+            "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
   EXPECT_EQ(OnlyTarget(), std::string(kPage) + "trouver_album&nom=%E9t%E9+85");
 }
 
@@ -124,8 +126,8 @@ TEST_F(CatalogueServerTest, RetriesThroughAServerErrorAndADroppedConnection) {
   queries_.rechercher_album_serveur(u"autre", tableau_album_, window_, window_);
   ASSERT_EQ(tableau_album_.size(), 1u);
   EXPECT_EQ(tableau_album_[0].id_album, u"30");
-  EXPECT_EQ(window_.log, (Texts{kWaitingMessage, kWaitingMessage,
-                                u"suppresion fichier requete_en_cours "}));
+  EXPECT_EQ(window_.log,
+            (Texts{kWaitingMessage, kWaitingMessage, u"suppresion fichier requete_en_cours "}));
   EXPECT_FALSE(std::filesystem::exists(transport_.MarkerFile()));
   EXPECT_EQ(window_.caption, u"Quavermill Ripper 4.0.0.5");
   const auto requests = server_.Requests();

@@ -1,8 +1,8 @@
 #include "app/catalogue/MultipartForm.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -50,24 +50,32 @@ TEST_F(MultipartFormTest, BodyByteForByteWhateverTheReadSize) {
   form.AddFile("file", dir_ / "Track1.mp3", "multipart/form-data");
   const std::string B = "--------121126090503042";
   const std::string expected =
-      "--" + B + "\r\n"
+      "--" + B +
+      "\r\n"
       "Content-Disposition: form-data; name=\"method\"\r\n"
       "Content-Type: text/plain\r\n"
       "Content-Transfer-Encoding: binary\r\n"
       "\r\n"
       "post\r\n"
-      "--" + B + "\r\n"
+      "--" +
+      B +
+      "\r\n"
       "Content-Disposition: form-data; name=\"id_album\"\r\n"
       "Content-Type: text/plain\r\n"
       "Content-Transfer-Encoding: binary\r\n"
       "\r\n"
       "\r\n"
-      "--" + B + "\r\n"
+      "--" +
+      B +
+      "\r\n"
       "Content-Disposition: form-data; name=\"file\"; filename=\"Track1.mp3\"\r\n"
       "Content-Type: multipart/form-data\r\n"
       "Content-Transfer-Encoding: binary\r\n"
-      "\r\n" + mp3 + "\r\n"
-      "--" + B + "--\r\n";
+      "\r\n" +
+      mp3 +
+      "\r\n"
+      "--" +
+      B + "--\r\n";
   EXPECT_EQ(form.Length(), expected.size());
   for (size_t chunk : {1u, 7u, 4096u, 1u << 20}) EXPECT_EQ(ReadAll(form, chunk), expected);
 }

@@ -9,9 +9,7 @@ namespace {
 
 class ProxySettingsTest : public ::testing::Test {
  protected:
-  void Write(const std::string& param_lines) {
-    test::WriteFile(ini_, "[Param]\r\n" + param_lines);
-  }
+  void Write(const std::string& param_lines) { test::WriteFile(ini_, "[Param]\r\n" + param_lines); }
   test::TempDir dir_;
   std::filesystem::path ini_ = dir_ / "config.ini";
 };

@@ -25,7 +25,8 @@ class ProxyTest : public ::testing::Test {
     test::WriteFile(transport_.ConfigIni(), "[Param]\r\n" + param_lines);
   }
   std::string ProxyLines(int port, int use = 1) {
-    return "proxy_use=" + std::to_string(use) + "\r\nproxy_host=127.0.0.1\r\nproxy_port=" + std::to_string(port) + "\r\n";
+    return "proxy_use=" + std::to_string(use) +
+           "\r\nproxy_host=127.0.0.1\r\nproxy_port=" + std::to_string(port) + "\r\n";
   }
   // Runs `request` and cancels it after `ms` from another thread.
   void CancelAfter(int ms, const std::function<void()>& request) {
@@ -70,7 +71,8 @@ TEST_F(ProxyTest, ProxyRefusalIsReturnedAtOnceAsTheAnswer) {
   // No credentials configured: the proxy's 407 page is the answer, without retry.
   Configure(ProxyLines(proxy.port()));
   const std::u16string without = transport_.requete_url(peer_.BaseUrl() + "/p");
-  EXPECT_NE(without.find(u"407"), std::u16string::npos) << std::string(without.begin(), without.end());
+  EXPECT_NE(without.find(u"407"), std::u16string::npos)
+      << std::string(without.begin(), without.end());
   // Wrong credentials: the proxy's refusal is the answer too.
   Configure(ProxyLines(proxy.port()) + "proxy_auth=1\r\nproxy_login=bob\r\nproxy_pass=no\r\n");
   EXPECT_FALSE(transport_.requete_url(peer_.BaseUrl() + "/p").empty());
@@ -86,7 +88,9 @@ TEST_F(ProxyTest, BypassPrefixGoesDirectWhileOtherUrlsUseTheProxy) {
             std::to_string(peer_.port()) + "\r\n");
   EXPECT_EQ(transport_.requete_url(peer_.BaseUrl() + "/p"), u"bypassed");
   // Another address goes to the dead proxy and waits.
-  CancelAfter(300, [&] { transport_.requete_url("http://localhost:" + std::to_string(peer_.port()) + "/p"); });
+  CancelAfter(300, [&] {
+    transport_.requete_url("http://localhost:" + std::to_string(peer_.port()) + "/p");
+  });
   EXPECT_GE(window_.CountLog(kWaitingMessage), 2u);
   EXPECT_EQ(peer_.requests.size(), 1u);
 }

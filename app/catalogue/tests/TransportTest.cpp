@@ -79,7 +79,8 @@ TEST_F(TransportTest, StatusRulesAndRedirections) {
       {{HttpResponse(400, "bad")}, HttpOutcome::kFailed, ""},
       {{HttpResponse(404, "none")}, HttpOutcome::kFailed, ""},
       {{HttpResponse(500, "boom")}, HttpOutcome::kFailed, ""},
-      {{HttpResponse(302, "", to_next), HttpResponse(200, "moved")}, HttpOutcome::kAnswered,
+      {{HttpResponse(302, "", to_next), HttpResponse(200, "moved")},
+       HttpOutcome::kAnswered,
        "moved"},
   };
   Case five_redirections{{}, HttpOutcome::kAnswered, "end"};
@@ -138,7 +139,8 @@ TEST_F(TransportTest, RetriesUntilAnsweredWithMarkerFileCaptionAndLog) {
   // One number drawn per call, the same for every attempt.
   const size_t line_end = peer_.requests[0].find(" HTTP/1.0");
   const std::string first_line = peer_.requests[0].substr(0, line_end);
-  EXPECT_TRUE(first_line.starts_with("GET /application/ripper/audio_fonction_ripper.php?op=x&rand="));
+  EXPECT_TRUE(
+      first_line.starts_with("GET /application/ripper/audio_fonction_ripper.php?op=x&rand="));
   const std::string number = first_line.substr(first_line.find("&rand=") + 6);
   EXPECT_FALSE(number.empty());
   EXPECT_FALSE(number.size() > 1 && number[0] == '0');

@@ -1,9 +1,9 @@
 // The uploads against a loopback peer that sees the exact bytes on the wire.
 #include "app/catalogue/Uploads.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "app/catalogue/tests/support/PumpedHttpPeer.h"
@@ -41,7 +41,8 @@ class UploadsTest : public ::testing::Test {
   Transport transport_{home_.path(), window_, window_, cancel_};
   test::PumpedHttpPeer peer_;
   Uploads uploads_{transport_, peer_.BaseUrl(), window_};
-  std::string mp3_ = std::string("ID3\x04\0\0\0\0\0\0\xFF\xFB\x90\x64", 14) + std::string(70000, '\x55');
+  std::string mp3_ =
+      std::string("ID3\x04\0\0\0\0\0\0\xFF\xFB\x90\x64", 14) + std::string(70000, '\x55');
 };
 
 TEST_F(UploadsTest, TrackBodyOnTheWireByteForByte) {
@@ -49,7 +50,8 @@ TEST_F(UploadsTest, TrackBodyOnTheWireByteForByte) {
   uploads_.envoyer_piste(u"a&1", 13, u"Été 85 / live", home_ / "Track3.mp3");
   ASSERT_EQ(peer_.requests.size(), 1u);
   const std::string& request = peer_.requests[0];
-  EXPECT_TRUE(request.starts_with("POST /application/ripper/audio_fonction_ripper_upl.php HTTP/1.0\r\n"));
+  EXPECT_TRUE(
+      request.starts_with("POST /application/ripper/audio_fonction_ripper_upl.php HTTP/1.0\r\n"));
   const std::string content_type = HeaderOf(request, "Content-Type");
   ASSERT_TRUE(content_type.starts_with("multipart/form-data; boundary=--------")) << content_type;
   const std::string B = content_type.substr(content_type.find("boundary=") + 9);
@@ -79,12 +81,13 @@ TEST_F(UploadsTest, OneAndALineBreakIsAnErrorForATrackAndSuccessForTheCover) {
   EXPECT_EQ(window_.status, u"3");
   uploads_.envoyer_jaquette(u"7", home_ / "jaquette.jpg");
   uploads_.envoyer_jaquette(u"7", home_ / "jaquette.jpg");
-  EXPECT_EQ(window_.log, (std::vector<std::u16string>{u"Titre - erreur d'envoi1\r\n",
-                                                      u"jaquette.jpg - envoi terminé",
-                                                      u"jaquette.jpg - erreur d'envoiWarning: bad album"}));
+  EXPECT_EQ(window_.log, (std::vector<std::u16string>{
+                             u"Titre - erreur d'envoi1\r\n", u"jaquette.jpg - envoi terminé",
+                             u"jaquette.jpg - erreur d'envoiWarning: bad album"}));
   ASSERT_EQ(peer_.requests.size(), 3u);
   const std::string& cover = peer_.requests[1];
-  EXPECT_TRUE(cover.starts_with("POST /application/ripper/audio_fonction_ripper_jaquette_upl.php HTTP/1.0\r\n"));
+  EXPECT_TRUE(cover.starts_with(
+      "POST /application/ripper/audio_fonction_ripper_jaquette_upl.php HTTP/1.0\r\n"));
   EXPECT_NE(BodyOf(cover).find("name=\"id_album\"\r\nContent-Type: text/plain\r\n"
                                "Content-Transfer-Encoding: binary\r\n\r\n7\r\n--"),
             std::string::npos);
@@ -106,9 +109,9 @@ TEST_F(UploadsTest, FailuresGiveAnEmptyReplyWithoutRetry) {
   Uploads unreachable(transport_, "http://127.0.0.1:" + std::to_string(test::FreeLoopbackPort()),
                       window_);
   unreachable.envoyer_piste(u"7", 2, u"B", home_ / "Track3.mp3");
-  EXPECT_EQ(window_.log, (std::vector<std::u16string>{u"A - erreur d'envoi",
-                                                      u"jaquette.jpg - erreur d'envoi",
-                                                      u"B - erreur d'envoi"}));
+  EXPECT_EQ(window_.log,
+            (std::vector<std::u16string>{u"A - erreur d'envoi", u"jaquette.jpg - erreur d'envoi",
+                                         u"B - erreur d'envoi"}));
   EXPECT_EQ(peer_.requests.size(), 2u);
   EXPECT_FALSE(std::filesystem::exists(transport_.MarkerFile()));
 }
@@ -124,15 +127,17 @@ TEST_F(UploadsTest, TrackFileThatCannotBeOpenedEndsTheSendWithAnError) {
 
 TEST_F(UploadsTest, UploadGoesThroughTheAuthenticatingProxy) {
   test::TinyProxy proxy("bob", "s3cret");
-  test::WriteFile(transport_.ConfigIni(),
-                  "[Param]\nproxy_use=1\nproxy_host=127.0.0.1\nproxy_port=" +
-                      std::to_string(proxy.port()) + "\nproxy_auth=1\nproxy_login=bob\nproxy_pass=s3cret\n");
+  test::WriteFile(
+      transport_.ConfigIni(),
+      "[Param]\nproxy_use=1\nproxy_host=127.0.0.1\nproxy_port=" + std::to_string(proxy.port()) +
+          "\nproxy_auth=1\nproxy_login=bob\nproxy_pass=s3cret\n");
   peer_.responses = {HttpResponse(200, "1")};
   uploads_.envoyer_piste(u"7", 4, u"Via", home_ / "Track3.mp3");
   EXPECT_EQ(window_.log, std::vector<std::u16string>{u"Via - envoi terminé"});
   ASSERT_EQ(peer_.requests.size(), 1u);
   EXPECT_NE(BodyOf(peer_.requests[0]).find(mp3_), std::string::npos);
-  EXPECT_NE(proxy.Log().find("POST " + peer_.BaseUrl() + "/application/ripper/audio_fonction_ripper_upl.php"),
+  EXPECT_NE(proxy.Log().find("POST " + peer_.BaseUrl() +
+                             "/application/ripper/audio_fonction_ripper_upl.php"),
             std::string::npos);
 }
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cddb/AlbumChooser.h"
 #include "app/catalogue/tests/support/RecordingWindow.h"
+#include "app/cddb/AlbumChooser.h"
 
 namespace qm::cddb {
 namespace {
@@ -32,9 +32,8 @@ TEST_F(XmcdEntryTest, ReadsAFullEntryAndLogsIt) {
   EXPECT_EQ(a.genre, u"Chanson");
   EXPECT_EQ(a.date_edition, u"1985");
   EXPECT_EQ(a.compositeur, u"");
-  EXPECT_EQ(window_.log, (Titles{u"Genre :Chanson", u"Nom artiste :Les Ogres",
-                                 u"Nom album :Été 85", u"Année:1985",
-                                 u"\r\nPremière\r\nDeux\r\nTrois / live\r\n"}));
+  EXPECT_EQ(window_.log, (Titles{u"Genre :Chanson", u"Nom artiste :Les Ogres", u"Nom album :Été 85",
+                                 u"Année:1985", u"\r\nPremière\r\nDeux\r\nTrois / live\r\n"}));
 }
 
 TEST_F(XmcdEntryTest, TitlesStopAtTheFirstMissingNumberAndKeepOnlyTheFirstLine) {
@@ -69,7 +68,7 @@ TEST_F(XmcdEntryTest, DtitleForms) {
   };
   const Case cases[] = {
       {u"Artist / Album", u"Artist", u"Album"},
-      {u"X/Y / Live", u"X", u"Y / Live"},  // cut at the first slash
+      {u"X/Y / Live", u"X", u"Y / Live"},               // cut at the first slash
       {u" Only an album  ", u"", u" Only an album  "},  // no slash: the value as it stands
       {u"/", u"", u""},
   };

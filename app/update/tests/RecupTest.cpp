@@ -18,9 +18,9 @@ TEST(CompareVersion, FirstDifferingComponentDecidesByNumericValue) {
     int32_t result;
   };
   const Case cases[] = {
-      {"4.0.0.6", "4.0.0.5", 0}, {"4.1.0.0", "4.0.9.9", 0}, {"4.0.0.10", "4.0.0.9", 0},
-      {"4.0.0.5", "4.0.0.5", 1}, {"3.9.9.9", "4.0.0.0", 1}, {"4.0.0.4", "4.0.0.5", 1},
-      {"5", "4.0.0.5", 0},       {"4", "4.0.0.5", 1},       {"4.1", "4.0.0.5", 0},
+      {"4.0.0.6", "4.0.0.5", 0}, {"4.1.0.0", "4.0.9.9", 0},  {"4.0.0.10", "4.0.0.9", 0},
+      {"4.0.0.5", "4.0.0.5", 1}, {"3.9.9.9", "4.0.0.0", 1},  {"4.0.0.4", "4.0.0.5", 1},
+      {"5", "4.0.0.5", 0},       {"4", "4.0.0.5", 1},        {"4.1", "4.0.0.5", 0},
       {"4.0.0", "4.0.0.5", 1},   {"04.0.0.6", "4.0.0.5", 0},
   };
   for (const Case& c : cases) {
@@ -30,11 +30,11 @@ TEST(CompareVersion, FirstDifferingComponentDecidesByNumericValue) {
 
 TEST(CompareVersion, UncomparableVersionsRaiseAnError) {
   for (const auto& [v1, v2] : std::vector<std::pair<std::string, std::string>>{
-           {"4.0.x.6", "4.0.0.5"},     // not a number
-           {"", "4.0.0.5"},            // an empty component
-           {"4.0.0.6", "4.0.0.b"},     // the running version's component
-           {"4.0.0.5.1", "4.0.0.5"},   // more components, the others equal
-           {"4.0.0.5", "4.0"}}) {      // the running version runs out
+           {"4.0.x.6", "4.0.0.5"},    // not a number
+           {"", "4.0.0.5"},           // an empty component
+           {"4.0.0.6", "4.0.0.b"},    // the running version's component
+           {"4.0.0.5.1", "4.0.0.5"},  // more components, the others equal
+           {"4.0.0.5", "4.0"}}) {     // the running version runs out
     EXPECT_THROW(TRecup::compare_version(v1, v2), VersionError) << v1 << " " << v2;
   }
   try {
@@ -52,10 +52,16 @@ TEST(RenvoiFichier, PartAfterTheLastSlash) {
 
 TEST(ExtractedName, DropsFolderNamesAndRefusesEmptyOrDotNames) {
   const std::pair<const char*, const char*> cases[] = {
-      {"ripperaction.lst", "ripperaction.lst"}, {"dir/sub/ripperaction.lst", "ripperaction.lst"},
-      {"../x", "x"},          {"/etc/passwd", "passwd"},     {"C:\\Windows\\evil.dll", "evil.dll"},
-      {"folder/", ""},        {"", ""},                      {"..", ""},
-      {"a/..", ""},           {".", ""},
+      {"ripperaction.lst", "ripperaction.lst"},
+      {"dir/sub/ripperaction.lst", "ripperaction.lst"},
+      {"../x", "x"},
+      {"/etc/passwd", "passwd"},
+      {"C:\\Windows\\evil.dll", "evil.dll"},
+      {"folder/", ""},
+      {"", ""},
+      {"..", ""},
+      {"a/..", ""},
+      {".", ""},
   };
   for (const auto& [entry, name] : cases) EXPECT_EQ(ExtractedName(entry), name) << entry;
 }
@@ -67,8 +73,10 @@ class UpdateFolderTest : public ::testing::Test {
     setenv("TMPDIR", temp_.path().c_str(), 1);
   }
   void TearDown() override {
-    if (saved_tmpdir_.empty()) unsetenv("TMPDIR");
-    else setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
+    if (saved_tmpdir_.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
   }
   std::filesystem::path Temp(const std::string& name) const { return temp_ / name; }
 

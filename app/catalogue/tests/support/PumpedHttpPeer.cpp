@@ -72,8 +72,9 @@ void PumpedHttpPeer::Step() {
 }
 
 std::string HttpResponse(int status, const std::string& body, const std::string& extra_headers) {
-  return "HTTP/1.0 " + std::to_string(status) + " Status\r\nContent-Length: " +
-         std::to_string(body.size()) + "\r\n" + extra_headers + "\r\n" + body;
+  return "HTTP/1.0 " + std::to_string(status) +
+         " Status\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extra_headers +
+         "\r\n" + body;
 }
 
 }  // namespace qm::test

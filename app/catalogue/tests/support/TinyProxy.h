@@ -2,8 +2,8 @@
 // Basic authentication when credentials are given. Stopped when the object goes away.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 #include "tests/support/TestSupport.h"
 

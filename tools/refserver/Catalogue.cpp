@@ -197,6 +197,13 @@ std::vector<AlbumRecord> Catalogue::AllAlbums() const {
   return albums;
 }
 
+std::string Catalogue::CoverOf(std::string_view id_album) const {
+  std::lock_guard lock(mutex_);
+  sql::Statement cover(db_, "SELECT jaquette FROM album WHERE id_album = ?");
+  cover.Bind(1, id_album);
+  return cover.Step() ? cover.Text(0) : std::string();
+}
+
 template <typename Record>
 void Catalogue::StoreFile(int64_t cle, FileStore::Staged& file, std::string_view stem,
                           std::string_view extension, const std::string& previous,

@@ -18,10 +18,10 @@
 namespace qm::refserver {
 
 struct NewAlbum {
-  std::string id_album;  // empty: the next free number is given
-  std::string nom_album;
-  std::vector<std::string> codes_barres;
-  std::vector<std::string> pistes;  // titles of tracks the album already holds, without files
+  std::string id_album{};  // empty: the next free number is given
+  std::string nom_album{};
+  std::vector<std::string> codes_barres{};
+  std::vector<std::string> pistes{};  // titles of tracks the album already holds, without files
   bool disponible = false;
 };
 
@@ -70,6 +70,7 @@ class Catalogue {
   bool MakeAvailable(std::string_view id_album);
   std::optional<int64_t> KeyOf(std::string_view id_album) const;
   std::vector<AlbumRecord> AllAlbums() const;
+  std::string CoverOf(std::string_view id_album) const;  // relative path, empty when none
 
   // Records a staged upload as track num_piste of the album (replacing an
   // earlier upload of that number) or as its cover. Either the record and the

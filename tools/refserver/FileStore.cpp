@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <stdexcept>
 
@@ -88,6 +89,17 @@ std::string FileStore::Place(Staged& staged, int64_t album_key, std::string_view
 void FileStore::Remove(const std::string& relative) const {
   std::error_code ignored;
   fs::remove(root_ / relative, ignored);
+}
+
+std::optional<std::string> ReadBoundedFile(const fs::path& file, size_t max_bytes) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes(max_bytes + 1, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (in.bad()) return std::nullopt;
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  if (bytes.size() > max_bytes) return std::nullopt;
+  return bytes;
 }
 
 std::string SafeExtension(std::string_view file_name) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,6 +47,10 @@ class FileStore {
  private:
   std::filesystem::path root_;
 };
+
+// The whole content of a file of at most max_bytes; nullopt when it cannot be
+// read or is larger.
+std::optional<std::string> ReadBoundedFile(const std::filesystem::path& file, size_t max_bytes);
 
 // The extension of an uploaded file name, lower case, when it is 1 to 8 ASCII
 // letters or digits; "bin" otherwise.

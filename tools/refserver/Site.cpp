@@ -1,13 +1,13 @@
 #include "tools/refserver/Site.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
+#include "tools/refserver/BackOffice.h"
 #include "tools/refserver/CataloguePage.h"
 #include "tools/refserver/Reply.h"
 #include "tools/refserver/Seed.h"
 #include "tools/refserver/TestApi.h"
+#include "tools/refserver/UpdateFolder.h"
 #include "tools/refserver/UploadPages.h"
 
 namespace qm::refserver {
@@ -18,13 +18,9 @@ constexpr size_t kMaxSeedBytes = size_t{16} << 20;
 constexpr size_t kMaxRequestBody = size_t{256} << 20;
 
 std::string ReadSeed(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read the seed file " + file.string());
-  std::string text(kMaxSeedBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
-  if (text.size() > kMaxSeedBytes) throw std::runtime_error("the seed file is too large");
-  return text;
+  auto text = ReadBoundedFile(file, kMaxSeedBytes);
+  if (!text) throw std::runtime_error("cannot read the seed file " + file.string());
+  return std::move(*text);
 }
 
 bool IsTestPath(const std::string& path) { return path.starts_with(kTestPathPrefix); }
@@ -34,7 +30,8 @@ bool IsTestPath(const std::string& path) { return path.starts_with(kTestPathPref
 Site::Site(const Options& options)
     : options_(options),
       files_((std::filesystem::create_directories(options.data_dir), options.data_dir)),
-      catalogue_(options.data_dir, files_) {
+      catalogue_(options.data_dir, files_),
+      cddb_(options.xmcd_dir) {
   if (catalogue_.is_new() && !options.seed_file.empty())
     catalogue_.CreateAlbums(ParseSeed(ReadSeed(options.seed_file)));
   faults_.Set(options.fail, options.drop);
@@ -49,6 +46,16 @@ Site::Site(const Options& options)
   pages_[{"POST", ripper + "audio_fonction_ripper_jaquette_upl.php"}] = [this](auto& req,
                                                                               auto& res) {
     ServeCoverUpload(req, res, catalogue_, files_);
+  };
+  const std::string backoffice = "/quavermill_backoffice/";
+  const Page editor = [this](auto& req, auto& res) { ServeAlbumEditor(req, res, catalogue_); };
+  pages_[{"GET", backoffice + "audio_edit_album.php"}] = editor;
+  pages_[{"POST", backoffice + "audio_edit_album.php"}] = editor;
+  pages_[{"GET", backoffice + "jaquette.php"}] = [this](auto& req, auto& res) {
+    ServeCover(req, res, catalogue_, files_);
+  };
+  pages_[{"GET", "/~cddb/cddb.cgi"}] = [this](auto& req, auto& res) {
+    ServeCddb(req, res, cddb_);
   };
 }
 
@@ -92,6 +99,8 @@ void Site::ServePage(const httplib::Request& req, httplib::Response& res) {
   const std::string method = req.method == "HEAD" ? "GET" : req.method;
   const auto page = pages_.find({method, req.path});
   if (page != pages_.end()) return page->second(req, res);
+  if (method == "GET" && req.path.starts_with(kUpdatePathPrefix))
+    return ServeUpdateFile(req, res, options_.updates_dir);
   for (const auto& [key, unused] : pages_)
     if (key.second == req.path) return ReplyUtf8(res, "Method not allowed\n", "text/plain", 405);
   ReplyUtf8(res, "Not found\n", "text/plain", 404);

@@ -5,7 +5,11 @@
 //   GET  /application/ripper/audio_fonction_ripper.php          CataloguePage.h
 //   POST /application/ripper/audio_fonction_ripper_upl.php      UploadPages.h
 //   POST /application/ripper/audio_fonction_ripper_jaquette_upl.php
-//   GET  /__test/...                                            TestApi.h
+//   GET, POST /quavermill_backoffice/audio_edit_album.php       BackOffice.h
+//   GET  /quavermill_backoffice/jaquette.php
+//   GET  /~cddb/cddb.cgi                                        Cddb.h
+//   GET  /up_qm/ripper/<file>                                   UpdateFolder.h
+//   GET, DELETE /__test/...                                     TestApi.h
 #pragma once
 
 #include <functional>
@@ -14,6 +18,7 @@
 #include <utility>
 
 #include "tools/refserver/Catalogue.h"
+#include "tools/refserver/Cddb.h"
 #include "tools/refserver/Faults.h"
 #include "tools/refserver/FileStore.h"
 #include "tools/refserver/Options.h"
@@ -40,6 +45,7 @@ class Site {
   Options options_;
   FileStore files_;
   Catalogue catalogue_;
+  CddbFolder cddb_;
   Faults faults_;
   RequestLog log_;
   std::map<std::pair<std::string, std::string>, Page> pages_;  // (method, path)

@@ -1,5 +1,7 @@
 #include "tools/refserver/Text.h"
 
+#include <cctype>
+
 #include "common/TextCodec.h"
 
 namespace qm::refserver {
@@ -54,6 +56,22 @@ std::optional<std::string> UrlDecode(std::string_view encoded) {
       i += 2;
     } else {
       out += c;
+    }
+  }
+  return out;
+}
+
+std::string UrlEncode(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (std::isalnum(b) || c == '-' || c == '.' || c == '_' || c == '~') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
     }
   }
   return out;

@@ -19,6 +19,10 @@ std::string Utf8ToWindows1252(std::string_view utf8);
 // "%" is not followed by two hexadecimal digits.
 std::optional<std::string> UrlDecode(std::string_view encoded);
 
+// Percent-encodes every byte but ASCII letters, digits and "-._~", for a
+// value put into a URL.
+std::string UrlEncode(std::string_view bytes);
+
 // Removes leading and trailing characters whose code is 32 or less.
 std::string_view TrimBlanks(std::string_view s);
 

@@ -36,6 +36,10 @@ std::optional<int32_t> ParseInt32(std::string_view text) {
   return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
+std::string NotAnIntegerMessage(std::string_view text) {
+  return "''" + std::string(text) + "'' n'est pas une valeur entière valide";
+}
+
 int32_t ParseInt32Or(std::string_view text, int32_t fallback) {
   return ParseInt32(text).value_or(fallback);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -14,5 +15,8 @@ std::optional<int32_t> ParseInt32(std::string_view text);
 
 // ParseInt32, or `fallback` when the text is not a number.
 int32_t ParseInt32Or(std::string_view text, int32_t fallback);
+
+// The error text shown for a text that should have been a whole number (UTF-8).
+std::string NotAnIntegerMessage(std::string_view text);
 
 }  // namespace qm

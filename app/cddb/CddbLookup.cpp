@@ -34,7 +34,7 @@ int32_t StatusOf(const std::u16string& reply) {
   const std::optional<int32_t> status =
       ascii ? ParseInt32(std::string(first.begin(), first.end())) : std::nullopt;
   if (!status) {
-    throw CddbReplyError("''" + text::EncodeUtf8(first) + "'' n'est pas une valeur entière valide");
+    throw CddbReplyError(NotAnIntegerMessage(text::EncodeUtf8(first)));
   }
   return *status;
 }

@@ -48,7 +48,7 @@ int32_t ComponentValue(const std::vector<std::string>& parts, size_t i) {
     throw VersionError("Index de liste hors limites (" + std::to_string(i) + ")");
   }
   const std::optional<int32_t> value = ParseInt32(parts[i]);
-  if (!value) throw VersionError("''" + parts[i] + "'' n'est pas une valeur entière valide");
+  if (!value) throw VersionError(NotAnIntegerMessage(parts[i]));
   return *value;
 }
 

@@ -50,13 +50,13 @@ class TRecup {
   // The system's temporary folder with its trailing separator.
   static std::string renvoi_dossier_temp();
 
-  bool arret = false;
-  std::string nom_code_application;
-  std::string numero_de_version_de_lappli;
-  std::string proxydonne;
+  bool arret = false;                       // stop flag; nothing sets it during a check
+  std::string nom_code_application;         // archive: code + "action.zip"
+  std::string numero_de_version_de_lappli;  // the running version
+  std::string proxydonne;                   // proxy host of the download; empty: direct
   std::string portdonne;
-  std::string proxylogdonne;
-  std::string proxypassdonne;
+  std::string proxylogdonne;   // kept, not used by the download
+  std::string proxypassdonne;  // kept, not used by the download
 };
 
 // True when the server at `adresse` (the catalogue address without its "http://")

@@ -76,6 +76,7 @@ void ExtractFlat(const std::filesystem::path& archive, const std::filesystem::pa
   auto z = OpenArchive(archive);
   uint64_t budget = kMaxExtractedBytes;
   const zip_int64_t count = zip_get_num_entries(z.get(), 0);
+  if (count > kMaxEntries) throw std::runtime_error("too many entries in " + archive.string());
   for (zip_int64_t i = 0; i < count; ++i) {
     const char* raw = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     if (raw == nullptr) throw std::runtime_error("unreadable entry name");

@@ -12,6 +12,7 @@
 namespace qm::update {
 
 inline constexpr uint64_t kMaxExtractedBytes = uint64_t{1} << 30;
+inline constexpr int64_t kMaxEntries = 65536;
 
 // The name an entry is extracted under: the text after its last "/" or "\";
 // empty (the entry is skipped) for a folder entry, ".", "..".

@@ -1,0 +1,55 @@
+// The log of every request the server received (except the test paths under
+// "/__test/"), kept in memory so that tests can read it back.
+//
+// Serialised form, as served by GET /__test/requests: a sequence of records, each
+//
+//   "QMREQ" SP status SP method SP target SP version SP header-count SP
+//           body-length SP full-body-length LF
+//   header-count lines "Name: value" LF
+//   body-length bytes of raw body, then LF
+//
+// status is the HTTP status answered, 0 for a dropped connection; target is the
+// request target exactly as sent (path and query, never holding a space);
+// method and version are "-" when the request line could not be read. The body
+// is the raw request body (transfer coding removed), possibly binary.
+// full-body-length is the size received; body-length is smaller only when the
+// log reached its memory bound (kMaxBodyBytes over all records), in which case
+// the body holds the first body-length bytes. The log keeps the last kMaxRecords
+// records.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm::refserver {
+
+struct LoggedRequest {
+  int status = 0;
+  std::string method;
+  std::string target;
+  std::string version;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
+  size_t full_body_length = 0;
+};
+
+class RequestLog {
+ public:
+  static constexpr size_t kMaxRecords = 10000;
+  static constexpr size_t kMaxBodyBytes = size_t{128} << 20;
+
+  void Add(LoggedRequest record);
+  void Clear();
+  std::string Serialise() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<LoggedRequest> records_;
+  size_t body_bytes_ = 0;
+};
+
+}  // namespace qm::refserver

@@ -1,0 +1,58 @@
+#include "tools/refserver/tests/HttpTestClient.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace qm::refserver::test {
+
+namespace {
+
+size_t Collect(char* data, size_t size, size_t count, void* sink) {
+  static_cast<std::string*>(sink)->append(data, size * count);
+  return size * count;
+}
+
+HttpReply Perform(const std::string& url, const std::string* content_type,
+                  const std::string* body) {
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  HttpReply reply;
+  curl_slist* headers = nullptr;
+  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply.body);
+  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 60L);
+  if (body) {
+    const std::string header = "Content-Type: " + *content_type;
+    headers = curl_slist_append(headers, header.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body->data());
+    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(body->size()));
+  }
+  if (curl_easy_perform(curl.get()) == CURLE_OK) {
+    reply.answered = true;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
+    const char* type = nullptr;
+    curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_TYPE, &type);
+    if (type) reply.content_type = type;
+  }
+  curl_slist_free_all(headers);
+  return reply;
+}
+
+}  // namespace
+
+HttpReply HttpGet(const std::string& url) { return Perform(url, nullptr, nullptr); }
+
+HttpReply HttpPost(const std::string& url, const std::string& content_type,
+                   const std::string& body) {
+  return Perform(url, &content_type, &body);
+}
+
+HttpReply HttpPostForm(const std::string& url, const std::string& urlencoded_body) {
+  return HttpPost(url, "application/x-www-form-urlencoded", urlencoded_body);
+}
+
+}  // namespace qm::refserver::test

@@ -1,0 +1,20 @@
+// A small blocking HTTP/1.0 client over libcurl, for the server's own tests.
+#pragma once
+
+#include <string>
+
+namespace qm::refserver::test {
+
+struct HttpReply {
+  bool answered = false;  // false when the connection ended without a reply
+  long status = 0;
+  std::string content_type;
+  std::string body;
+};
+
+HttpReply HttpGet(const std::string& url);
+HttpReply HttpPost(const std::string& url, const std::string& content_type,
+                   const std::string& body);
+HttpReply HttpPostForm(const std::string& url, const std::string& urlencoded_body);
+
+}  // namespace qm::refserver::test

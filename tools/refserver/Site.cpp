@@ -1,5 +1,7 @@
 #include "tools/refserver/Site.h"
 
+#include <sys/socket.h>
+
 #include <cstdio>
 
 #include "tools/refserver/BackOffice.h"
@@ -67,6 +69,12 @@ void Site::Install(RawServer& server) {
   server.Post(".*", handler);
   server.Delete(".*", handler);
   server.set_payload_max_length(kMaxRequestBody);
+  // SO_REUSEADDR only: the library would also set SO_REUSEPORT, which lets a
+  // second server share a busy port instead of failing to start.
+  server.set_socket_options([](socket_t sock) {
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   // Records each request before its reply leaves, so that a client that has its
   // reply always finds its request in the log.
   server.set_post_routing_handler([this](const httplib::Request& req, httplib::Response& res) {

@@ -123,10 +123,9 @@ void Site::Record(const httplib::Request& req, const httplib::Response& res) {
   record.target = req.target;
   record.version = req.version;
   for (const auto& [name, value] : exchange.headers) record.headers.emplace_back(name, value);
-  record.body = req.body;
   std::fprintf(stderr, "qm_refserver: %s %s -> %d\n", req.method.c_str(), req.target.c_str(),
                record.status);
-  log_.Add(std::move(record));
+  log_.Add(std::move(record), req.body);
 }
 
 }  // namespace qm::refserver

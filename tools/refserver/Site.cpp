@@ -31,7 +31,7 @@ bool IsTestPath(const std::string& path) { return path.starts_with(kTestPathPref
 
 Site::Site(const Options& options)
     : options_(options),
-      files_((std::filesystem::create_directories(options.data_dir), options.data_dir)),
+      files_(options.data_dir),
       catalogue_(options.data_dir, files_),
       cddb_(options.xmcd_dir) {
   if (catalogue_.is_new() && !options.seed_file.empty())

@@ -14,6 +14,7 @@ namespace qm::refserver {
 
 class FileStore {
  public:
+  // Creates the data folder and its subfolders when missing.
   explicit FileStore(std::filesystem::path data_dir);
 
   // A complete file under tmp/, removed when destroyed unless placed.

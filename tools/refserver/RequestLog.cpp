@@ -1,7 +1,5 @@
 #include "tools/refserver/RequestLog.h"
 
-#include <algorithm>
-
 namespace qm::refserver {
 
 namespace {
@@ -21,11 +19,10 @@ void AppendRecord(const LoggedRequest& r, std::string& out) {
 
 }  // namespace
 
-void RequestLog::Add(LoggedRequest record) {
+void RequestLog::Add(LoggedRequest record, std::string_view body) {
   std::lock_guard lock(mutex_);
-  record.full_body_length = record.body.size();
-  const size_t room = kMaxBodyBytes - body_bytes_;
-  if (record.body.size() > room) record.body.resize(room);
+  record.full_body_length = body.size();
+  record.body = body.substr(0, kMaxBodyBytes - body_bytes_);
   body_bytes_ += record.body.size();
   records_.push_back(std::move(record));
   while (records_.size() > kMaxRecords) {

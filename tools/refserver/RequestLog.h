@@ -22,6 +22,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,7 +43,8 @@ class RequestLog {
   static constexpr size_t kMaxRecords = 10000;
   static constexpr size_t kMaxBodyBytes = size_t{128} << 20;
 
-  void Add(LoggedRequest record);
+  // Adds a record with the body received; the body kept may be shorter (see above).
+  void Add(LoggedRequest record, std::string_view body);
   void Clear();
   std::string Serialise() const;
 

@@ -1,5 +1,7 @@
 #include "tools/refserver/Site.h"
 
+#include <sys/socket.h>
+
 #include <cstdio>
 
 #include "tools/refserver/BackOffice.h"
@@ -29,7 +31,7 @@ bool IsTestPath(const std::string& path) { return path.starts_with(kTestPathPref
 
 Site::Site(const Options& options)
     : options_(options),
-      files_((std::filesystem::create_directories(options.data_dir), options.data_dir)),
+      files_(options.data_dir),
       catalogue_(options.data_dir, files_),
       cddb_(options.xmcd_dir) {
   if (catalogue_.is_new() && !options.seed_file.empty())
@@ -67,6 +69,12 @@ void Site::Install(RawServer& server) {
   server.Post(".*", handler);
   server.Delete(".*", handler);
   server.set_payload_max_length(kMaxRequestBody);
+  // SO_REUSEADDR only: the library would also set SO_REUSEPORT, which lets a
+  // second server share a busy port instead of failing to start.
+  server.set_socket_options([](socket_t sock) {
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   // Records each request before its reply leaves, so that a client that has its
   // reply always finds its request in the log.
   server.set_post_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
@@ -115,10 +123,9 @@ void Site::Record(const httplib::Request& req, const httplib::Response& res) {
   record.target = req.target;
   record.version = req.version;
   for (const auto& [name, value] : exchange.headers) record.headers.emplace_back(name, value);
-  record.body = req.body;
   std::fprintf(stderr, "qm_refserver: %s %s -> %d\n", req.method.c_str(), req.target.c_str(),
                record.status);
-  log_.Add(std::move(record));
+  log_.Add(std::move(record), req.body);
 }
 
 }  // namespace qm::refserver

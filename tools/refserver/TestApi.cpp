@@ -16,7 +16,7 @@ int CountParam(const httplib::Request& req, const char* name) {
   int n = -1;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
   if (error != std::errc() || end != value.data() + value.size() || n < 0)
-    throw Refusal(std::string(name) + " doit être un entier positif ou nul");
+    throw Refusal(std::string(name) + " must be a whole number, 0 or more");
   return n;
 }
 
@@ -55,7 +55,11 @@ void ServeTestApi(const httplib::Request& req, httplib::Response& res, Faults& f
   const std::string_view what = std::string_view(req.path).substr(kTestPathPrefix.size());
   const bool get = req.method == "GET";
   if (what == "faults" && get) {
-    ServeFaults(req, res, faults);
+    try {
+      ServeFaults(req, res, faults);
+    } catch (const Refusal& e) {
+      ReplyUtf8(res, std::string(e.what()) + "\n", "text/plain", 400);
+    }
   } else if (what == "requests" && get) {
     res.set_content(log.Serialise(), "application/octet-stream");
   } else if (what == "requests" && req.method == "DELETE") {

@@ -16,7 +16,12 @@ std::string EscapeMarkup(std::string_view utf8) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&#39;"; break;
-      default: out += c;
+      default:
+        // Control characters cannot stand in XML; U+FFFD shows where one was.
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+          out += "\xEF\xBF\xBD";
+        else
+          out += c;
     }
   }
   return out;

@@ -8,7 +8,8 @@
 
 namespace qm::refserver {
 
-// Escapes &, <, >, " and ' for XML and HTML text and attribute values.
+// Escapes &, <, >, " and ' for XML and HTML text and attribute values; a
+// control character other than tab, CR and LF becomes U+FFFD.
 std::string EscapeMarkup(std::string_view utf8);
 
 // Conversions between the catalogue's 8-bit texts (Windows-1252) and UTF-8.

@@ -15,14 +15,15 @@ constexpr int kMaxTrackNumber = 999;
 
 class UploadForm {
  public:
-  explicit UploadForm(const httplib::Request& req) : body_(req.body) {
+  // Keeps views into the request's body, which must outlive the form.
+  explicit UploadForm(const httplib::Request& req) {
     const auto& headers = RawServer::Current().headers;
     const auto type = headers.find("Content-Type");
     const auto boundary =
         type == headers.end() ? std::nullopt : MultipartBoundary(type->second);
     if (!boundary) throw Refusal("Requête mal formée : ce n'est pas un formulaire multipart");
     try {
-      parts_ = ParseMultipart(body_, *boundary);
+      parts_ = ParseMultipart(req.body, *boundary);
     } catch (const MalformedForm& e) {
       throw Refusal(std::string("Requête mal formée : ") + e.what());
     }
@@ -54,7 +55,6 @@ class UploadForm {
   }
 
  private:
-  std::string_view body_;
   std::vector<FormPart> parts_;
 };
 

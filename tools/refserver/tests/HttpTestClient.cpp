@@ -2,7 +2,14 @@
 
 #include <curl/curl.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <memory>
+#include <stdexcept>
 
 namespace qm::refserver::test {
 
@@ -53,6 +60,30 @@ HttpReply HttpPost(const std::string& url, const std::string& content_type,
 
 HttpReply HttpPostForm(const std::string& url, const std::string& urlencoded_body) {
   return HttpPost(url, "application/x-www-form-urlencoded", urlencoded_body);
+}
+
+std::string RawExchange(int port, const std::string& request) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    throw std::runtime_error("cannot connect");
+  }
+  send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  shutdown(fd, SHUT_WR);  // the request ends here, whatever it announced
+  std::string reply;
+  char buffer[4096];
+  pollfd p{fd, POLLIN, 0};
+  while (poll(&p, 1, 30000) > 0) {
+    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    reply.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return reply;
 }
 
 }  // namespace qm::refserver::test

@@ -17,4 +17,8 @@ HttpReply HttpPost(const std::string& url, const std::string& content_type,
                    const std::string& body);
 HttpReply HttpPostForm(const std::string& url, const std::string& urlencoded_body);
 
+// Sends raw bytes to 127.0.0.1:port, closes the sending side, and returns
+// everything the server answers until it closes the connection.
+std::string RawExchange(int port, const std::string& request);
+
 }  // namespace qm::refserver::test

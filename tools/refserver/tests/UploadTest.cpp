@@ -68,9 +68,11 @@ TEST(UploadTest, TrackIsStoredWithItsDecodedTitleAndRaisesTheTrackCount) {
   const std::string xml = server.CatalogueXml();
   EXPECT_NE(xml.find(">Été 85 / live</piste>"), std::string::npos) << xml;
 
-  // Sending the same track again replaces it: same count, one file, new bytes.
-  EXPECT_EQ(PostTrack(server, TrackFields("3", "Again", "new bytes")).body, "1");
+  // Sending the same track again replaces it: same count, one file, new bytes. A
+  // control character in the title is kept, and shown as U+FFFD in XML.
+  EXPECT_EQ(PostTrack(server, TrackFields("3", "Again%01", "new bytes")).body, "1");
   EXPECT_EQ(NbPiste(server, "rock"), "3");
+  EXPECT_NE(server.CatalogueXml().find(">Again\xEF\xBF\xBD</piste>"), std::string::npos);
   const std::vector<fs::path> after = StoredFiles(server);
   ASSERT_EQ(after.size(), 1u);
   EXPECT_EQ(ReadFile(after[0]), "new bytes");

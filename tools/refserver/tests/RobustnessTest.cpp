@@ -1,0 +1,95 @@
+// The server against clients that misbehave, and its command line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/RefServer.h"
+#include "tests/support/TestSupport.h"
+#include "tools/refserver/tests/HttpTestClient.h"
+#include "tools/refserver/tests/RefServerTestUtil.h"
+
+namespace qm::refserver::test {
+namespace {
+
+using qm::test::BinPath;
+using qm::test::RefServer;
+using qm::test::RunProcess;
+using qm::test::TempDir;
+
+std::string StatusLine(const std::string& reply) { return reply.substr(0, reply.find("\r\n")); }
+
+TEST(RobustnessTest, OversizedOrGarbledRequestsAreRefusedWithoutStoringAnything) {
+  RefServer server({.seed = "album A\n"});
+  const std::string upload = "POST /application/ripper/audio_fonction_ripper_upl.php HTTP/1.0\r\n";
+  EXPECT_EQ(StatusLine(RawExchange(server.port(),
+                                   upload + "Content-Type: " + kMultipartType +
+                                       "\r\nContent-Length: 999999999999\r\n\r\n--")),
+            "HTTP/1.1 413 Payload Too Large");
+  EXPECT_EQ(StatusLine(RawExchange(server.port(), "NONSENSE\r\n\r\n")), "HTTP/1.1 400 Bad Request");
+  EXPECT_EQ(StatusLine(RawExchange(server.port(),
+                                   "GET /" + std::string(20000, 'a') + " HTTP/1.0\r\n\r\n")),
+            "HTTP/1.1 414 URI Too Long");
+  // A body shorter than announced: the server stores nothing.
+  RawExchange(server.port(), upload + "Content-Type: " + kMultipartType +
+                                 "\r\nContent-Length: 100000\r\n\r\n" +
+                                 MultipartBody({{"id_album", "1"}, {"num_piste", "1"}}));
+  EXPECT_EQ(server.CatalogueXml().find("<piste"), std::string::npos);
+}
+
+TEST(RobustnessTest, ConcurrentUploadsToOneAlbumAreAllKept) {
+  RefServer server({.seed = "album A\n"});
+  std::vector<std::thread> senders;
+  for (int n = 1; n <= 8; ++n)
+    senders.emplace_back([&, n] {
+      const std::string num = std::to_string(n);
+      HttpPost(TrackUploadUrl(server), kMultipartType,
+               MultipartBody({{"id_album", "1"},
+                              {"num_piste", num},
+                              {"filename", "T" + num},
+                              {"file", std::string(50000, static_cast<char>('a' + n)), "t.mp3"}}));
+    });
+  for (std::thread& t : senders) t.join();
+  const auto albums = ParseAlbumList(HttpGet(CatalogueUrl(server, "op=trouver_album&nom=a")).body);
+  ASSERT_EQ(albums.size(), 1u);
+  EXPECT_EQ(albums[0].nb_piste, "8");
+  size_t files = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(server.DataDir() / "albums"))
+    files += e.is_regular_file();
+  EXPECT_EQ(files, 8u);
+}
+
+TEST(CommandLineTest, HelpAndFaultyArguments) {
+  const std::string program = BinPath("qm_refserver").string();
+  const auto help = RunProcess({program, "--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("qm_refserver [--host H] [--port P] [--data DIR] [--xmcd DIR] "
+                          "[--updates DIR]\n                    [--seed FILE] [--fail N] [--drop N]"),
+            std::string::npos);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--port", "70000"}, {"--port"}, {"--fail", "-1"}, {"--what", "1"}}) {
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const auto result = RunProcess(argv);
+    EXPECT_EQ(result.exit_code, 2) << args[0];
+    EXPECT_NE(result.err.find("Usage:"), std::string::npos);
+  }
+}
+
+TEST(CommandLineTest, AFaultySeedOrABusyPortStopsTheStart) {
+  TempDir dir;
+  qm::test::WriteFile(dir / "seed.txt", "album A\nbarcode 1\nbarcod 2\n");
+  const auto seeded = RunProcess({BinPath("qm_refserver").string(), "--port", "0", "--data",
+                                  (dir / "data").string(), "--seed", (dir / "seed.txt").string()});
+  EXPECT_EQ(seeded.exit_code, 1);
+  EXPECT_NE(seeded.err.find("seed line 3"), std::string::npos) << seeded.err;
+
+  RefServer running;
+  const auto busy = RunProcess({BinPath("qm_refserver").string(), "--port",
+                                std::to_string(running.port()), "--data", (dir / "other").string()});
+  EXPECT_EQ(busy.exit_code, 1);
+  EXPECT_NE(busy.err.find("cannot listen"), std::string::npos) << busy.err;
+}
+
+}  // namespace
+}  // namespace qm::refserver::test

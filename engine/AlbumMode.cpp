@@ -1,0 +1,171 @@
+// Album mode: the whole disc into one output. The tracks' CD streams are read one
+// after the other through one whole-disc stream (a procedure stream, or the mixer
+// when resampling); an end sync on each track's stream tells the disc loop to move
+// on to the next track.
+#include "common/TextCodec.h"
+#include "engine/Progress.h"
+#include "engine/TDiscGrab.h"
+#include "platform/MessagePump.h"
+
+namespace qm::engine {
+
+void TDiscGrab::RippAlbumTrack(int32_t track) {
+  if (!StreamAll(static_cast<int32_t>(Drive), track, FileName)) return;
+  uint8_t buffer[kBlockSize];
+  do {
+    platform::PumpMessages();
+    try {
+      const DWORD got = BASS_ChannelGetData(WholeStream, buffer, kBlockSize);
+      if (EncFormat == 1) {
+        // A failed read counts as a short write: it ends the wait for this track.
+        if (got == DWORD(-1) || !AlbumWAVStream || AlbumWAVStream->Append(buffer, got) < got) {
+          LastError = DG_ERROR_SHORT_WRITE;
+          break;
+        }
+      }
+      // Without resampling the stream procedure feeds the WMA file; the mixer's
+      // blocks reach it here.
+      if (EncFormat == 3 && Resample && got != DWORD(-1)) {
+        BASS_WMA_EncodeWrite(WMAEncHandle, buffer, got);
+      }
+      ReportProgress(AlbumProgress(track));
+    } catch (const std::exception&) {
+      // A failing step of one block does not end the wait for the track.
+    }
+    if (StopRipp) return;
+  } while (!TrackReady);
+  TrackReady = false;
+  ReleaseEndedStream();
+}
+
+// The percent of the track being read, from its CD stream's position.
+std::optional<uint32_t> TDiscGrab::AlbumProgress(int32_t track) {
+  const QWORD position = BASS_ChannelGetPosition(ActStream, BASS_POS_BYTE);
+  const DWORD length = BASS_CD_GetTrackLength(Drive, static_cast<DWORD>(track));
+  return Percent(static_cast<double>(position), static_cast<double>(length));
+}
+
+bool TDiscGrab::StreamAll(int32_t DriveNumber, int32_t TrackNumber,
+                          const std::u16string& SaveFileName) {
+  if (WholeStream == 0) {
+    if (EncFormat == 2) albumCmdLine_ = ExpandCmdLine(SaveFileName);
+    if (!CreateWholeStream()) return false;
+  }
+  if (ActStream == kNextTrack && !OpenAlbumTrack(DriveNumber, TrackNumber)) return false;
+  if (GetChannelCallback != nullptr) GetChannelCallback(Handle(), WholeStream, -1);
+  return StartAlbumOutput(TrackNumber, SaveFileName);
+}
+
+// A whole-disc stream that cannot be made would leave nothing to read the tracks:
+// the track is skipped as one without a channel.
+bool TDiscGrab::CreateWholeStream() {
+  if (Resample) {
+    WholeStream = BASS_Mixer_StreamCreate(ResampleFreq, ResampleChannels,
+                                          ResampleFlags | BASS_MIXER_END | BASS_STREAM_DECODE);
+  } else {
+    WholeStream = BASS_StreamCreate(44100, 2, BASS_STREAM_DECODE, WholeStreamProc, this);
+  }
+  if (WholeStream == 0) LastError = DG_ERROR_NO_CHANNEL;
+  return WholeStream != 0;
+}
+
+bool TDiscGrab::OpenAlbumTrack(int32_t DriveNumber, int32_t TrackNumber) {
+  ActStream = BASS_CD_StreamCreate(static_cast<DWORD>(DriveNumber),
+                                   static_cast<DWORD>(TrackNumber), BASS_STREAM_DECODE);
+  if (ActStream == 0) {
+    if (BASS_ErrorGetCode() != BASS_ERROR_NOTAUDIO) LastError = DG_ERROR_TRACK_OPEN;
+    ActStream = kNextTrack;
+    return false;
+  }
+  if (Resample) {
+    BASS_Mixer_StreamAddChannel(WholeStream, ActStream,
+                                BASS_MIXER_NORAMPIN | BASS_MIXER_DOWNMIX | BASS_MIXER_FILTER);
+  }
+  BASS_ChannelSetSync(ActStream, BASS_SYNC_END, 0, TrackEndSync, this);
+  return true;
+}
+
+bool TDiscGrab::StartAlbumOutput(int32_t TrackNumber, const std::u16string& SaveFileName) {
+  // The WAV file is made (replacing any old one) at the first track prepared, which
+  // need not be track 0 when the disc starts with a data track.
+  if (EncFormat == 1 && !AlbumWAVStream) {
+    WavFormat format;
+    if (Resample) {
+      BASS_CHANNELINFO info{};
+      BASS_ChannelGetInfo(WholeStream, &info);
+      float rate = 0;
+      BASS_ChannelGetAttribute(WholeStream, BASS_ATTRIB_FREQ, &rate);
+      format.rate = static_cast<uint32_t>(rate);
+      format.channels = static_cast<uint16_t>(info.chans);
+      format.bitsPerSample = (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16;
+    }
+    AlbumWAVStream = std::make_unique<WavFile>(text::EncodeUtf8(SaveFileName), format);
+  }
+  if (EncFormat == 2 && BASS_Encode_IsActive(WholeStream) == BASS_ACTIVE_STOPPED) {
+    RipExtEnc = BASS_Encode_Start(WholeStream, albumCmdLine_.c_str(),
+                                  BASS_ENCODE_NOHEAD | BASS_UNICODE, nullptr, nullptr);
+    if (RipExtEnc == 0) {
+      LastError = DG_ERROR_ENCODER;
+      return false;
+    }
+    SetPriorityClass(static_cast<DWORD>(RipExtEnc), EncoderPriority);
+  }
+  if (EncFormat == 3 && WMAEncHandle == 0) {
+    WMAEncHandle = BASS_WMA_EncodeOpenFile(OutputRate(), OutputChannels(),
+                                           WMAEncFlags | BASS_UNICODE,
+                                           static_cast<DWORD>(WMAQuality), FileName.c_str());
+    if (WMAEncHandle == 0) {
+      LastError = DG_ERROR_ENCODER;
+      return false;
+    }
+    if (WMAEncBefore != nullptr) WMAEncBefore(Handle(), WMAEncHandle, TrackNumber);
+  }
+  return true;
+}
+
+DWORD BASS_CALLBACK TDiscGrab::WholeStreamProc(HSTREAM, void* buffer, DWORD length, void* user) {
+  auto& self = *static_cast<TDiscGrab*>(user);
+  const DWORD got = BASS_ChannelGetData(self.ActStream, buffer, length);
+  if (got == DWORD(-1)) return 0;
+  if (self.EncFormat == 3 && !BASS_WMA_EncodeWrite(self.WMAEncHandle, buffer, got)) return 0;
+  self.ReportProgress(self.AlbumProgress(self.Counter));
+  return got;
+}
+
+void BASS_CALLBACK TDiscGrab::TrackEndSync(HSYNC, DWORD, DWORD, void* user) {
+  auto& self = *static_cast<TDiscGrab*>(user);
+  self.TrackReady = true;
+  // Released by the disc loop once this read is over.
+  self.endedStream_ = self.ActStream;
+  self.ActStream = kNextTrack;
+}
+
+void TDiscGrab::ReleaseEndedStream() {
+  if (endedStream_ != 0) BASS_StreamFree(endedStream_);
+  endedStream_ = 0;
+}
+
+void TDiscGrab::CloseAlbum() {
+  BASS_Encode_Stop(WholeStream);
+  BASS_StreamFree(WholeStream);
+  WholeStream = 0;
+  RipExtEnc = 0;
+  try {
+    if (EncFormat == 1 && AlbumWAVStream) AlbumWAVStream->PatchSizes();
+  } catch (const std::exception&) {
+    // The file keeps its sizes as they were; it is closed all the same.
+  }
+  AlbumWAVStream.reset();
+  if (EncFormat == 3) BASS_WMA_EncodeClose(WMAEncHandle);
+  ReleaseAlbumStreams();
+}
+
+// The CD streams album mode still holds: the ended one, and the one being read
+// when the rip stopped or failed.
+void TDiscGrab::ReleaseAlbumStreams() {
+  ReleaseEndedStream();
+  if (ActStream != kNextTrack && ActStream != 0) BASS_StreamFree(ActStream);
+  ActStream = kNextTrack;
+}
+
+}  // namespace qm::engine

@@ -8,19 +8,16 @@ namespace DiscGrabDefs {
 
 bool DiscGrabLoaded = false;
 
-t_DiscGrab_Create DiscGrab_Create = nullptr;
-t_DiscGrab_Free DiscGrab_Free = nullptr;
-t_DiscGrab_Ripp DiscGrab_Ripp = nullptr;
-t_DiscGrab_StopRipp DiscGrab_StopRipp = nullptr;
-t_DiscGrab_GetLastError DiscGrab_GetLastError = nullptr;
-t_DiscGrab_SetProgressCallback DiscGrab_SetProgressCallback = nullptr;
-t_DiscGrab_SetWMAEncCallback DiscGrab_SetWMAEncCallback = nullptr;
-t_DiscGrab_SetGetChannelCallback DiscGrab_SetGetChannelCallback = nullptr;
-t_DiscGrab_SetParams DiscGrab_SetParams = nullptr;
-t_DiscGrab_GetParams DiscGrab_GetParams = nullptr;
-t_DiscGrab_ClearTracks DiscGrab_ClearTracks = nullptr;
-t_DiscGrab_AddTracks DiscGrab_AddTracks = nullptr;
-t_DiscGrab_RippTrack DiscGrab_RippTrack = nullptr;
+// Every export, in the order the program has always bound them.
+#define DISCGRAB_EXPORTS(X)                                                                 \
+  X(DiscGrab_Create) X(DiscGrab_Free) X(DiscGrab_Ripp) X(DiscGrab_StopRipp)                \
+  X(DiscGrab_GetLastError) X(DiscGrab_SetProgressCallback) X(DiscGrab_SetWMAEncCallback) \
+  X(DiscGrab_SetGetChannelCallback) X(DiscGrab_SetParams) X(DiscGrab_GetParams)          \
+  X(DiscGrab_ClearTracks) X(DiscGrab_AddTracks) X(DiscGrab_RippTrack)
+
+#define DEFINE_POINTER(name) t_##name name = nullptr;
+DISCGRAB_EXPORTS(DEFINE_POINTER)
+#undef DEFINE_POINTER
 
 namespace {
 
@@ -33,39 +30,20 @@ bool Bind(Fn& pointer, const char* name) {
   return pointer != nullptr;
 }
 
-// Looks every export up, in the order the program has always bound them.
+// Looks every export up; true when all were found.
 bool BindAll() {
-  bool all = Bind(DiscGrab_Create, "DiscGrab_Create");
-  all = Bind(DiscGrab_Free, "DiscGrab_Free") && all;
-  all = Bind(DiscGrab_Ripp, "DiscGrab_Ripp") && all;
-  all = Bind(DiscGrab_StopRipp, "DiscGrab_StopRipp") && all;
-  all = Bind(DiscGrab_GetLastError, "DiscGrab_GetLastError") && all;
-  all = Bind(DiscGrab_SetProgressCallback, "DiscGrab_SetProgressCallback") && all;
-  all = Bind(DiscGrab_SetWMAEncCallback, "DiscGrab_SetWMAEncCallback") && all;
-  all = Bind(DiscGrab_SetGetChannelCallback, "DiscGrab_SetGetChannelCallback") && all;
-  all = Bind(DiscGrab_SetParams, "DiscGrab_SetParams") && all;
-  all = Bind(DiscGrab_GetParams, "DiscGrab_GetParams") && all;
-  all = Bind(DiscGrab_ClearTracks, "DiscGrab_ClearTracks") && all;
-  all = Bind(DiscGrab_AddTracks, "DiscGrab_AddTracks") && all;
-  all = Bind(DiscGrab_RippTrack, "DiscGrab_RippTrack") && all;
+  bool all = true;
+#define BIND(name) all = Bind(name, #name) && all;
+  DISCGRAB_EXPORTS(BIND)
+#undef BIND
   return all;
 }
 
 // No pointer into a freed library is kept.
 void ForgetAll() {
-  DiscGrab_Create = nullptr;
-  DiscGrab_Free = nullptr;
-  DiscGrab_Ripp = nullptr;
-  DiscGrab_StopRipp = nullptr;
-  DiscGrab_GetLastError = nullptr;
-  DiscGrab_SetProgressCallback = nullptr;
-  DiscGrab_SetWMAEncCallback = nullptr;
-  DiscGrab_SetGetChannelCallback = nullptr;
-  DiscGrab_SetParams = nullptr;
-  DiscGrab_GetParams = nullptr;
-  DiscGrab_ClearTracks = nullptr;
-  DiscGrab_AddTracks = nullptr;
-  DiscGrab_RippTrack = nullptr;
+#define FORGET(name) name = nullptr;
+  DISCGRAB_EXPORTS(FORGET)
+#undef FORGET
 }
 
 std::string ProgramFolderLibrary() {

@@ -47,13 +47,16 @@ std::optional<uint32_t> TDiscGrab::AlbumProgress(int32_t track) {
 
 bool TDiscGrab::StreamAll(int32_t DriveNumber, int32_t TrackNumber,
                           const std::u16string& SaveFileName) {
+  // Expanded for the first track only: an encoder that has stopped (or never
+  // started) cannot be started again for a later track, which then fails with 4.
+  std::u16string commandLine;
   if (WholeStream == 0) {
-    if (EncFormat == 2) albumCmdLine_ = ExpandCmdLine(SaveFileName);
+    if (EncFormat == 2) commandLine = ExpandCmdLine(SaveFileName);
     if (!CreateWholeStream()) return false;
   }
   if (ActStream == kNextTrack && !OpenAlbumTrack(DriveNumber, TrackNumber)) return false;
   if (GetChannelCallback != nullptr) GetChannelCallback(Handle(), WholeStream, -1);
-  return StartAlbumOutput(TrackNumber, SaveFileName);
+  return StartAlbumOutput(TrackNumber, SaveFileName, commandLine);
 }
 
 // A whole-disc stream that cannot be made would leave nothing to read the tracks:
@@ -85,7 +88,8 @@ bool TDiscGrab::OpenAlbumTrack(int32_t DriveNumber, int32_t TrackNumber) {
   return true;
 }
 
-bool TDiscGrab::StartAlbumOutput(int32_t TrackNumber, const std::u16string& SaveFileName) {
+bool TDiscGrab::StartAlbumOutput(int32_t TrackNumber, const std::u16string& SaveFileName,
+                                 const std::u16string& commandLine) {
   // The WAV file is made (replacing any old one) at the first track prepared, which
   // need not be track 0 when the disc starts with a data track.
   if (EncFormat == 1 && !AlbumWAVStream) {
@@ -101,23 +105,13 @@ bool TDiscGrab::StartAlbumOutput(int32_t TrackNumber, const std::u16string& Save
     }
     AlbumWAVStream = std::make_unique<WavFile>(text::EncodeUtf8(SaveFileName), format);
   }
-  if (EncFormat == 2 && BASS_Encode_IsActive(WholeStream) == BASS_ACTIVE_STOPPED) {
-    RipExtEnc = BASS_Encode_Start(WholeStream, albumCmdLine_.c_str(),
-                                  BASS_ENCODE_NOHEAD | BASS_UNICODE, nullptr, nullptr);
-    if (RipExtEnc == 0) {
-      LastError = DG_ERROR_ENCODER;
-      return false;
-    }
-    SetPriorityClass(static_cast<DWORD>(RipExtEnc), EncoderPriority);
+  if (EncFormat == 2 && BASS_Encode_IsActive(WholeStream) == BASS_ACTIVE_STOPPED &&
+      !StartEncoder(WholeStream, commandLine)) {
+    return false;
   }
   if (EncFormat == 3 && WMAEncHandle == 0) {
-    WMAEncHandle = BASS_WMA_EncodeOpenFile(OutputRate(), OutputChannels(),
-                                           WMAEncFlags | BASS_UNICODE,
-                                           static_cast<DWORD>(WMAQuality), FileName.c_str());
-    if (WMAEncHandle == 0) {
-      LastError = DG_ERROR_ENCODER;
-      return false;
-    }
+    WMAEncHandle = OpenWma(FileName);
+    if (WMAEncHandle == 0) return false;
     if (WMAEncBefore != nullptr) WMAEncBefore(Handle(), WMAEncHandle, TrackNumber);
   }
   return true;

@@ -29,15 +29,28 @@ std::u16string TDiscGrab::ExpandCmdLine(const std::u16string& SaveFileName) cons
   return line;
 }
 
-bool TDiscGrab::Stream2Enc(const std::u16string& SaveFileName, DWORD BASS_Channel) {
-  const std::u16string line = ExpandCmdLine(SaveFileName);
-  RipExtEnc = BASS_Encode_Start(BASS_Channel, line.c_str(), BASS_ENCODE_NOHEAD | BASS_UNICODE,
+bool TDiscGrab::StartEncoder(DWORD channel, const std::u16string& commandLine) {
+  RipExtEnc = BASS_Encode_Start(channel, commandLine.c_str(), BASS_ENCODE_NOHEAD | BASS_UNICODE,
                                 nullptr, nullptr);
   if (RipExtEnc == 0) {
     LastError = DG_ERROR_ENCODER;
     return false;
   }
+  // The start result names the encoder process.
   SetPriorityClass(static_cast<DWORD>(RipExtEnc), EncoderPriority);
+  return true;
+}
+
+HWMENCODE TDiscGrab::OpenWma(const std::u16string& file) {
+  const HWMENCODE wma = BASS_WMA_EncodeOpenFile(OutputRate(), OutputChannels(),
+                                                WMAEncFlags | BASS_UNICODE,
+                                                static_cast<DWORD>(WMAQuality), file.c_str());
+  if (wma == 0) LastError = DG_ERROR_ENCODER;
+  return wma;
+}
+
+bool TDiscGrab::Stream2Enc(const std::u16string& SaveFileName, DWORD BASS_Channel) {
+  if (!StartEncoder(BASS_Channel, ExpandCmdLine(SaveFileName))) return false;
   uint8_t buffer[kBlockSize];
   while (BASS_ChannelIsActive(BASS_Channel) != BASS_ACTIVE_STOPPED) {
     // Reading the channel is what feeds the encoder.
@@ -52,13 +65,8 @@ bool TDiscGrab::Stream2Enc(const std::u16string& SaveFileName, DWORD BASS_Channe
 }
 
 bool TDiscGrab::Stream2WMA(const std::u16string& SaveFileName, DWORD BASS_Channel) {
-  const HWMENCODE wma = BASS_WMA_EncodeOpenFile(OutputRate(), OutputChannels(),
-                                                WMAEncFlags | BASS_UNICODE,
-                                                static_cast<DWORD>(WMAQuality), SaveFileName.c_str());
-  if (wma == 0) {
-    LastError = DG_ERROR_ENCODER;
-    return false;
-  }
+  const HWMENCODE wma = OpenWma(SaveFileName);
+  if (wma == 0) return false;
   if (WMAEncBefore != nullptr) WMAEncBefore(Handle(), wma, Counter);
   uint8_t buffer[kBlockSize];
   while (BASS_ChannelIsActive(BASS_Channel) != BASS_ACTIVE_STOPPED) {

@@ -64,6 +64,10 @@ class TDiscGrab {
   void ReportTrackProgress(DWORD channel);
   void ReportProgress(std::optional<uint32_t> progress);
   std::u16string ExpandCmdLine(const std::u16string& SaveFileName) const;
+  // Starts the encoder on `channel` at EncoderPriority; false (LastError 4) when it fails.
+  bool StartEncoder(DWORD channel, const std::u16string& commandLine);
+  // Opens a WMA output at the output rate; 0 (LastError 4) when it fails.
+  HWMENCODE OpenWma(const std::u16string& file);
   DWORD OutputRate() const { return Resample ? ResampleFreq : 44100; }
   DWORD OutputChannels() const { return Resample ? ResampleChannels : 2; }
 
@@ -72,7 +76,8 @@ class TDiscGrab {
   bool StreamAll(int32_t DriveNumber, int32_t TrackNumber, const std::u16string& SaveFileName);
   bool CreateWholeStream();
   bool OpenAlbumTrack(int32_t DriveNumber, int32_t TrackNumber);
-  bool StartAlbumOutput(int32_t TrackNumber, const std::u16string& SaveFileName);
+  bool StartAlbumOutput(int32_t TrackNumber, const std::u16string& SaveFileName,
+                        const std::u16string& commandLine);
   void CloseAlbum();
   void ReleaseAlbumStreams();
   void ReleaseEndedStream();
@@ -80,7 +85,6 @@ class TDiscGrab {
   static DWORD BASS_CALLBACK WholeStreamProc(HSTREAM handle, void* buffer, DWORD length, void* user);
   static void BASS_CALLBACK TrackEndSync(HSYNC handle, DWORD channel, DWORD data, void* user);
 
-  std::u16string albumCmdLine_;  // album mode: the command line expanded for the first track
   uint32_t endedStream_ = 0;     // album mode: the CD stream TrackEndSync saw end, to release
 };
 

@@ -15,7 +15,7 @@
 #include "app/DiscGrabDefs.h"
 #include "common/TextCodec.h"
 #include "platform/audio.h"
-#include "tests/support/DiscImage.h"
+#include "tests/support/ImageDrive.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -38,18 +38,11 @@ void CopyFile(const std::filesystem::path& from, const std::filesystem::path& to
   close(out);
 }
 
-DWORD ImageDrive() {
-  DWORD drive = 0;
-  BASS_CD_INFO info{};
-  while (BASS_CD_GetInfo(drive, &info) && std::string(info.vendor) != "Image") ++drive;
-  return drive;
-}
-
 // A ripper with the given output kind on the image drive, in track mode.
 TDiscGrabHandle MakeRipper(uint32_t format, const std::u16string& cmdLine) {
   const TDiscGrabHandle ripper = dg::DiscGrab_Create();
   TDiscGrabParams params{};
-  params.Drive = ImageDrive();
+  params.Drive = qm::test::FirstImageDrive();
   params.EncFormat = format;
   params.EncCmdLine = cmdLine.c_str();
   params.EncoderPriority = NORMAL_PRIORITY_CLASS;

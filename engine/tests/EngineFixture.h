@@ -12,7 +12,7 @@
 #include "app/DiscGrabDefs.h"
 #include "common/TextCodec.h"
 #include "platform/audio.h"
-#include "tests/support/DiscImage.h"
+#include "tests/support/ImageDrive.h"
 #include "tests/support/TestSupport.h"
 
 namespace qm::engine {
@@ -66,11 +66,9 @@ class EngineTest : public ::testing::Test {
 
   // Makes the disc (qm_discimage options) and puts it in the one image drive.
   void InsertDisc(const std::vector<std::string>& options) {
-    const auto cue = test::MakeDiscImage(dir_.path(), "disc", options);
-    images_ = std::make_unique<test::ScopedCdImages>(std::vector{cue});
-    BASS_CD_INFO info{};
-    drive_ = 0;
-    while (BASS_CD_GetInfo(drive_, &info) && std::string(info.vendor) != "Image") ++drive_;
+    disc_.reset();
+    disc_ = std::make_unique<test::InsertedDisc>(dir_.path(), options);
+    drive_ = disc_->drive();
   }
 
   // Track mode or album mode with the given output kind; other fields as the caller sets.
@@ -109,7 +107,7 @@ class EngineTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<test::ScopedCdImages> images_;
+  std::unique_ptr<test::InsertedDisc> disc_;
   DWORD drive_ = 0;
   TDiscGrabHandle ripper_ = nullptr;
   Recorder recorder_;

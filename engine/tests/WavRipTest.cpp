@@ -178,7 +178,7 @@ TEST_F(WavRipTest, AShortWriteSetsError2AndPatchesTheSizesToWhatWasWritten) {
 }
 
 TEST_F(WavRipTest, AnEmptyDriveRipsNothingAndStillEnds) {
-  images_.reset();
+  disc_.reset();
   test::ScopedCdImages empty({dir_ / "no-disc.cue"});
   TDiscGrabParams params = Params(false, 1);
   ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, params), -1);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "tests/support/DiscImage.h"
+#include "tests/support/ImageDrive.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -40,13 +40,6 @@ struct Image {
 const Image& TheImage() {
   static Image image;
   return image;
-}
-
-DWORD ImageDrive() {
-  DWORD drive = 0;
-  BASS_CD_INFO info{};
-  while (BASS_CD_GetInfo(drive, &info) && std::string(info.vendor) != "Image") ++drive;
-  return drive;
 }
 
 double Seconds(std::chrono::steady_clock::time_point start) {
@@ -79,7 +72,7 @@ uint64_t ReadTracksInBlocks(DWORD drive) {
 void BM_TrackStreamsVersusBinFile(benchmark::State& state) {
   const Image& image = TheImage();
   BASS_Init(-1, 44100, 0, nullptr, nullptr);
-  const DWORD drive = ImageDrive();
+  const DWORD drive = qm::test::FirstImageDrive();
   ReadFileInBlocks(image.bin);  // warms the page cache for both readers
   double fileTime = 0, streamTime = 0;
   for (auto _ : state) {

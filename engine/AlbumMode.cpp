@@ -16,18 +16,8 @@ void TDiscGrab::RippAlbumTrack(int32_t track) {
     platform::PumpMessages();
     try {
       const DWORD got = BASS_ChannelGetData(WholeStream, buffer, kBlockSize);
-      if (EncFormat == 1) {
-        // A failed read counts as a short write: it ends the wait for this track.
-        if (got == DWORD(-1) || !AlbumWAVStream || AlbumWAVStream->Append(buffer, got) < got) {
-          LastError = DG_ERROR_SHORT_WRITE;
-          break;
-        }
-      }
-      // Without resampling the stream procedure feeds the WMA file; the mixer's
-      // blocks reach it here.
-      if (EncFormat == 3 && Resample && got != DWORD(-1)) {
-        BASS_WMA_EncodeWrite(WMAEncHandle, buffer, got);
-      }
+      // A failed read counts as a short write: it ends the wait for this track.
+      if (!DeliverAlbumBlock(buffer, got)) break;
       ReportProgress(AlbumProgress(track));
     } catch (const std::exception&) {
       // A failing step of one block does not end the wait for the track.
@@ -36,6 +26,30 @@ void TDiscGrab::RippAlbumTrack(int32_t track) {
   } while (!TrackReady);
   TrackReady = false;
   ReleaseEndedStream();
+}
+
+// Passes a block read from the whole-disc stream to the output the reading itself
+// does not feed: the WAV file, and the WMA file when the stream is the mixer (the
+// stream procedure feeds it otherwise). False on a short WAV write (LastError 2).
+bool TDiscGrab::DeliverAlbumBlock(const uint8_t* buffer, DWORD got) {
+  if (EncFormat == 1 &&
+      (got == DWORD(-1) || !AlbumWAVStream || AlbumWAVStream->Append(buffer, got) < got)) {
+    LastError = DG_ERROR_SHORT_WRITE;
+    return false;
+  }
+  if (EncFormat == 3 && Resample && got != DWORD(-1)) BASS_WMA_EncodeWrite(WMAEncHandle, buffer, got);
+  return true;
+}
+
+// After the last track the resampling mixer still holds the tail of its filter;
+// it is read out so that the output ends where the disc ends.
+void TDiscGrab::DrainMixer() {
+  if (!Resample || WholeStream == 0 || ActStream != kNextTrack) return;
+  uint8_t buffer[kBlockSize];
+  while (BASS_ChannelIsActive(WholeStream) != BASS_ACTIVE_STOPPED) {
+    const DWORD got = BASS_ChannelGetData(WholeStream, buffer, kBlockSize);
+    if (got == DWORD(-1) || !DeliverAlbumBlock(buffer, got)) break;
+  }
 }
 
 // The percent of the track being read, from its CD stream's position.
@@ -93,16 +107,8 @@ bool TDiscGrab::StartAlbumOutput(int32_t TrackNumber, const std::u16string& Save
   // The WAV file is made (replacing any old one) at the first track prepared, which
   // need not be track 0 when the disc starts with a data track.
   if (EncFormat == 1 && !AlbumWAVStream) {
-    WavFormat format;
-    if (Resample) {
-      BASS_CHANNELINFO info{};
-      BASS_ChannelGetInfo(WholeStream, &info);
-      float rate = 0;
-      BASS_ChannelGetAttribute(WholeStream, BASS_ATTRIB_FREQ, &rate);
-      format.rate = static_cast<uint32_t>(rate);
-      format.channels = static_cast<uint16_t>(info.chans);
-      format.bitsPerSample = (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16;
-    }
+    // Without resampling the whole-disc stream is CD audio: 44100 Hz, 16-bit stereo.
+    const WavFormat format = Resample ? FormatOf(WholeStream) : WavFormat{};
     AlbumWAVStream = std::make_unique<WavFile>(text::EncodeUtf8(SaveFileName), format);
   }
   if (EncFormat == 2 && BASS_Encode_IsActive(WholeStream) == BASS_ACTIVE_STOPPED &&
@@ -139,7 +145,8 @@ void TDiscGrab::ReleaseEndedStream() {
   endedStream_ = 0;
 }
 
-void TDiscGrab::CloseAlbum() {
+void TDiscGrab::CloseAlbum(bool ripEnded) {
+  if (ripEnded) DrainMixer();
   BASS_Encode_Stop(WholeStream);
   BASS_StreamFree(WholeStream);
   WholeStream = 0;

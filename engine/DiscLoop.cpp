@@ -30,10 +30,10 @@ void TDiscGrab::RippCD() {
     }
   } catch (...) {
     // The album's output and streams are released even when the rip fails.
-    if (AlbumMode) CloseAlbum();
+    if (AlbumMode) CloseAlbum(false);
     throw;
   }
-  if (AlbumMode) CloseAlbum();
+  if (AlbumMode) CloseAlbum(true);
   StopRipp = false;
   if (OnProgress != nullptr) OnProgress(Handle(), 100, 100);
 }

@@ -18,6 +18,9 @@ namespace qm::engine {
 inline constexpr DWORD kBlockSize = 10240;  // 2560 stereo 16-bit frames, about 58 ms
 inline constexpr DWORD kNextTrack = 1;      // ActStream value: the next track is to be opened
 
+// The WAV description of a channel's format.
+WavFormat FormatOf(DWORD channel);
+
 class TDiscGrab {
  public:
   bool AlbumMode = true;
@@ -78,7 +81,11 @@ class TDiscGrab {
   bool OpenAlbumTrack(int32_t DriveNumber, int32_t TrackNumber);
   bool StartAlbumOutput(int32_t TrackNumber, const std::u16string& SaveFileName,
                         const std::u16string& commandLine);
-  void CloseAlbum();
+  bool DeliverAlbumBlock(const uint8_t* buffer, DWORD got);
+  void DrainMixer();
+  // Finishes the album's output and releases its streams; `ripEnded` is false when
+  // an error ends the rip, and nothing more is read then.
+  void CloseAlbum(bool ripEnded);
   void ReleaseAlbumStreams();
   void ReleaseEndedStream();
   std::optional<uint32_t> AlbumProgress(int32_t track);

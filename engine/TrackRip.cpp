@@ -22,6 +22,10 @@ class StreamRelease {
   DWORD stream_;
 };
 
+}  // namespace
+
+// A float channel (a mixer with BASS_SAMPLE_FLOAT) is described as IEEE float, so
+// that its file plays as what it holds.
 WavFormat FormatOf(DWORD channel) {
   BASS_CHANNELINFO info{};
   BASS_ChannelGetInfo(channel, &info);
@@ -29,10 +33,9 @@ WavFormat FormatOf(DWORD channel) {
   format.rate = info.freq;
   format.channels = static_cast<uint16_t>(info.chans);
   format.bitsPerSample = (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16;
+  if (info.flags & BASS_SAMPLE_FLOAT) format.formatTag = 3, format.bitsPerSample = 32;
   return format;
 }
-
-}  // namespace
 
 bool TDiscGrab::RippTrack(int32_t DriveNumber, int32_t TrackNumber,
                           const std::u16string& SaveFileName) {

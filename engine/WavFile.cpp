@@ -27,7 +27,7 @@ void BuildHeader(uint8_t* header, const WavFormat& format) {
   const auto blockAlign = static_cast<uint16_t>(format.channels * format.bitsPerSample / 8);
   std::memcpy(header, "RIFF\0\0\0\0WAVEfmt ", 16);
   Put32(header + 16, 16);
-  Put16(header + 20, 1);  // PCM
+  Put16(header + 20, format.formatTag);
   Put16(header + 22, format.channels);
   Put32(header + 24, format.rate);
   Put32(header + 28, format.rate * blockAlign);

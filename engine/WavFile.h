@@ -10,6 +10,7 @@
 namespace qm::engine {
 
 struct WavFormat {
+  uint16_t formatTag = 1;  // 1 integer PCM, 3 IEEE float
   uint32_t rate = 44100;
   uint16_t channels = 2;
   uint16_t bitsPerSample = 16;

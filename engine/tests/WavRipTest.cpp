@@ -146,6 +146,24 @@ TEST_F(WavRipTest, ResamplingTo48000MonoDescribesTheMixerInTheHeader) {
   EXPECT_GE(recorder_.progress[recorder_.progress.size() - 2].first, 99u);
 }
 
+TEST_F(WavRipTest, AFloatMixerIsDescribedAsFloatInAlbumMode) {
+  SetAlbumFile(dir_ / "album.wav");
+  TDiscGrabParams params = Params(true, 1);
+  params.Resample = 1;
+  params.ResampleFreq = 96000;
+  params.ResampleFlags = BASS_SAMPLE_FLOAT;
+  ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, params), -1);
+  ASSERT_EQ(dg::DiscGrab_Ripp(ripper_), -1);
+  const std::string wav = test::ReadFile(dir_ / "album.wav");
+  EXPECT_EQ(Field16(wav, 20), 3u);
+  EXPECT_EQ(Field16(wav, 22), 2u);
+  EXPECT_EQ(Field32(wav, 24), 96000u);
+  EXPECT_EQ(Field32(wav, 28), 96000u * 8);
+  EXPECT_EQ(Field16(wav, 32), 8u);
+  EXPECT_EQ(Field16(wav, 34), 32u);
+  EXPECT_NEAR(static_cast<double>(wav.size() - 44), 235 * 2352 * 96000.0 / 44100 * 2, 64);
+}
+
 TEST_F(WavRipTest, AnUnwritableFileEndsTheRipWithFailure) {
   ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(false, 1)), -1);
   dg::DiscGrab_ClearTracks(ripper_);

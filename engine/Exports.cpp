@@ -99,8 +99,12 @@ DG_EXPORT DG_BOOL DG_STDCALL DiscGrab_StopRipp(TDiscGrabHandle handle) {
 }
 
 DG_EXPORT int32_t DG_STDCALL DiscGrab_GetLastError(TDiscGrabHandle handle) {
-  const TDiscGrab* object = Lookup(handle);
-  return object == nullptr ? -1 : object->LastError;
+  try {
+    const TDiscGrab* object = Lookup(handle);
+    return object == nullptr ? -1 : object->LastError;
+  } catch (...) {
+    return -1;
+  }
 }
 
 DG_EXPORT DG_BOOL DG_STDCALL DiscGrab_SetProgressCallback(TDiscGrabHandle handle,

@@ -29,6 +29,17 @@ TEST_F(EncoderRipTest, LameWritesOneMp3PerTrack) {
   EXPECT_EQ(recorder_.progress.back(), std::make_pair(100u, 100u));
 }
 
+TEST_F(EncoderRipTest, AStopLeavesACompleteShorterMp3) {
+  recorder_.stopAtCall = 3;
+  cmdLine_ = u"lame --alt-preset 320 -r - \"{o}\"";
+  ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(false, 2)), -1);
+  const auto names = AddTrackNames(2, "mp3");
+  ASSERT_EQ(dg::DiscGrab_Ripp(ripper_), -1);
+  // Three blocks and the one read before the stop was seen: 4 x 10240 bytes.
+  EXPECT_NEAR(DecodedSeconds(names[0]), 4 * 10240 / 176400.0, 0.05);
+  EXPECT_FALSE(std::filesystem::exists(names[1]));
+}
+
 TEST_F(EncoderRipTest, TheTemplateGetsNameRateAndChannels) {
   // The encoder here records its own arguments; its input goes nowhere.
   const auto args = dir_ / "args.txt";

@@ -114,6 +114,23 @@ TEST_F(WavRipTest, AStopInAlbumModeClosesTheFileWithWhatWasRead) {
   EXPECT_EQ(recorder_.progress.back(), std::make_pair(100u, 100u));
 }
 
+TEST_F(WavRipTest, AStopAskedBeforeTheRipIsForgotten) {
+  ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(false, 1)), -1);
+  const auto names = AddTrackNames(3, "wav");
+  ASSERT_EQ(dg::DiscGrab_StopRipp(ripper_), -1);
+  ASSERT_EQ(dg::DiscGrab_Ripp(ripper_), -1);
+  EXPECT_EQ(std::filesystem::file_size(names[2]), 44u + 60u * test::kSectorBytes);
+}
+
+TEST_F(WavRipTest, AnUnknownOutputKindOpensEachTrackButWritesNothing) {
+  ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(false, 7)), -1);
+  const auto names = AddTrackNames(3, "out");
+  ASSERT_EQ(dg::DiscGrab_Ripp(ripper_), -1);
+  EXPECT_EQ(recorder_.channels.size(), 3u);
+  for (const auto& name : names) EXPECT_FALSE(std::filesystem::exists(name));
+  EXPECT_EQ(recorder_.progress, (std::vector<std::pair<uint32_t, uint32_t>>{{100, 100}}));
+}
+
 TEST_F(WavRipTest, FewerNamesThanTracksFailsAfterTheNamedTracks) {
   ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(false, 1)), -1);
   const auto names = AddTrackNames(2, "wav");

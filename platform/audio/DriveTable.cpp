@@ -115,13 +115,10 @@ DriveTable& DriveTable::Instance() {
 
 void DriveTable::RefreshIfNeeded() {
   const char* variable = std::getenv("QM_CD_IMAGES");
-  std::optional<std::string> images;
-  if (variable != nullptr) images = variable;
-  if (!drives_.empty() || imagesVariable_.has_value()) {
-    if (images == imagesVariable_) return;
-  }
+  const std::string images = variable != nullptr ? variable : "";
+  if (imagesVariable_ == images) return;
   cdio_log_set_handler(QuietLog);
-  imagesVariable_ = images.value_or("");
+  imagesVariable_ = images;
   drives_.clear();
   if (char** devices = cdio_get_devices(DRIVER_DEVICE)) {
     for (char** d = devices; *d != nullptr; ++d) {

@@ -48,7 +48,7 @@ class DriveTable {
   const DiscToc* CurrentToc(uint32_t drive, int32_t& error);
 
   std::mutex mutex_;
-  std::optional<std::string> imagesVariable_;
+  std::optional<std::string> imagesVariable_;  // QM_CD_IMAGES as the list was built from
   std::vector<std::unique_ptr<Entry>> drives_;
 };
 

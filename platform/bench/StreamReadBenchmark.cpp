@@ -1,19 +1,19 @@
 // Reading a 74-minute disc image through track streams against reading its BIN
 // file: the counter "ratio" is stream time / file time for the same bytes.
 // The image (10 tone tracks, 783 MB) is written by qm_discimage into a temporary
-// folder next to nothing else, and removed at the end.
+// folder, removed at the end.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/audio.h"
+#include "tests/support/ImageDrive.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -21,40 +21,25 @@ constexpr int kTracks = 10;
 constexpr int kSectorsPerTrack = 74 * 60 * 75 / kTracks;
 constexpr DWORD kBlock = 10240;
 
+// The 74-minute disc, made once, in a folder removed at the end.
 struct Image {
-  std::filesystem::path dir;
-  std::filesystem::path cue;
-  std::filesystem::path bin;
+  qm::test::TempDir dir;
+  std::filesystem::path bin = dir / "disc.bin";
 
   Image() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qmbench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-    dir = pattern;
-    cue = dir / "disc.cue";
-    bin = dir / "disc.bin";
     std::string sectors;
     for (int t = 0; t < kTracks; ++t) {
       if (t > 0) sectors += ',';
       sectors += std::to_string(kSectorsPerTrack);
     }
-    const auto tool = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qm_discimage";
-    const std::string command = tool.string() + " " + cue.string() + " --sectors " + sectors;
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("qm_discimage failed");
+    const auto cue = qm::test::MakeDiscImage(dir.path(), "disc", {"--sectors", sectors});
     setenv("QM_CD_IMAGES", cue.c_str(), 1);
   }
-  ~Image() { std::filesystem::remove_all(dir); }
 };
 
 const Image& TheImage() {
   static Image image;
   return image;
-}
-
-DWORD ImageDrive() {
-  DWORD drive = 0;
-  BASS_CD_INFO info{};
-  while (BASS_CD_GetInfo(drive, &info) && std::string(info.vendor) != "Image") ++drive;
-  return drive;
 }
 
 double Seconds(std::chrono::steady_clock::time_point start) {
@@ -87,7 +72,7 @@ uint64_t ReadTracksInBlocks(DWORD drive) {
 void BM_TrackStreamsVersusBinFile(benchmark::State& state) {
   const Image& image = TheImage();
   BASS_Init(-1, 44100, 0, nullptr, nullptr);
-  const DWORD drive = ImageDrive();
+  const DWORD drive = qm::test::FirstImageDrive();
   ReadFileInBlocks(image.bin);  // warms the page cache for both readers
   double fileTime = 0, streamTime = 0;
   for (auto _ : state) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/audio.h"
-#include "tests/support/DiscImage.h"
+#include "tests/support/ImageDrive.h"
 #include "tests/support/TestSupport.h"
 
 namespace qm::audio {

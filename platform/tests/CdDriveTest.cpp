@@ -4,7 +4,7 @@
 
 #include "platform/audio.h"
 #include "platform/audio/DiscToc.h"
-#include "tests/support/DiscImage.h"
+#include "tests/support/ImageDrive.h"
 #include "tests/support/TestSupport.h"
 
 namespace qm::audio {
@@ -14,14 +14,6 @@ constexpr const char* kSampleStarts =
     "150,17038,37959,53132,72932,87670,108848,128449,146868,160875,177428";
 constexpr const char* kSampleId =
     "920a200b 11 150 17038 37959 53132 72932 87670 108848 128449 146868 160875 177428 2594";
-
-// Physical drives come first in the list; the images follow them.
-DWORD FirstImageDrive() {
-  DWORD drive = 0;
-  BASS_CD_INFO info{};
-  while (BASS_CD_GetInfo(drive, &info) && std::string(info.vendor) != "Image") ++drive;
-  return drive;
-}
 
 TEST(CddbIdTest, SampleDiscTocGivesItsQueryArguments) {
   DiscToc toc;
@@ -42,7 +34,7 @@ TEST_F(CdDriveTest, SampleDiscImageIsIdentifiedThroughLibcdio) {
   const auto cue = test::MakeDiscImage(dir_.path(), "sample",
                                        {"--starts", kSampleStarts, "--leadout", "194550", "--silent"});
   test::ScopedCdImages images({cue});
-  const DWORD drive = FirstImageDrive();
+  const DWORD drive = test::FirstImageDrive();
   EXPECT_EQ(BASS_CD_GetTracks(drive), 11);
   ASSERT_NE(BASS_CD_GetID(drive, BASS_CDID_CDDB), nullptr);
   EXPECT_STREQ(BASS_CD_GetID(drive, BASS_CDID_CDDB), kSampleId);
@@ -54,7 +46,7 @@ TEST_F(CdDriveTest, ImagesAreListedAfterTheDrivesAndTheListEndsWithEmptyStrings)
   const auto first = test::MakeDiscImage(dir_.path(), "first", {"--sectors", "75"});
   const auto second = test::MakeDiscImage(dir_.path(), "second", {"--sectors", "75,75"});
   test::ScopedCdImages images({first, second});
-  const DWORD drive = FirstImageDrive();
+  const DWORD drive = test::FirstImageDrive();
   BASS_CD_INFO info{};
   ASSERT_TRUE(BASS_CD_GetInfo(drive, &info));
   EXPECT_STREQ(info.vendor, "Image");
@@ -76,7 +68,7 @@ TEST_F(CdDriveTest, AnUnreadableImageIsADriveWithoutDisc) {
   const auto missing = dir_ / "missing.cue";
   test::WriteFile(dir_ / "garbage.cue", "TRACK nonsense\n");
   test::ScopedCdImages images({missing, dir_ / "garbage.cue"});
-  const DWORD drive = FirstImageDrive();
+  const DWORD drive = test::FirstImageDrive();
   for (DWORD d : {drive, drive + 1}) {
     EXPECT_EQ(BASS_CD_GetTracks(d), -1);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOCD);
@@ -88,7 +80,7 @@ TEST_F(CdDriveTest, AnUnreadableImageIsADriveWithoutDisc) {
 TEST_F(CdDriveTest, ARewrittenImageIsReadAgain) {
   const auto cue = test::MakeDiscImage(dir_.path(), "disc", {"--sectors", "75"});
   test::ScopedCdImages images({cue});
-  const DWORD drive = FirstImageDrive();
+  const DWORD drive = test::FirstImageDrive();
   EXPECT_EQ(BASS_CD_GetTracks(drive), 1);
   test::MakeDiscImage(dir_.path(), "disc", {"--sectors", "75,80,90"});
   EXPECT_EQ(BASS_CD_GetTracks(drive), 3);

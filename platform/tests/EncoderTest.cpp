@@ -19,11 +19,8 @@ class EncoderTest : public AudioFixture {
  protected:
   void SetUp() override {
     AudioFixture::SetUp();
-    const auto cue = test::MakeDiscImage(dir_.path(), "disc", {"--seconds", "2"});
-    images_ = std::make_unique<test::ScopedCdImages>(std::vector{cue});
-    BASS_CD_INFO info{};
-    while (BASS_CD_GetInfo(drive_, &info) && std::string(info.vendor) != "Image") ++drive_;
-    stream_ = BASS_CD_StreamCreate(drive_, 0, BASS_STREAM_DECODE);
+    disc_ = std::make_unique<test::InsertedDisc>(dir_.path(), std::vector<std::string>{"--seconds", "2"});
+    stream_ = BASS_CD_StreamCreate(disc_->drive(), 0, BASS_STREAM_DECODE);
     ASSERT_NE(stream_, 0u);
   }
 
@@ -33,8 +30,7 @@ class EncoderTest : public AudioFixture {
                              nullptr);
   }
 
-  std::unique_ptr<test::ScopedCdImages> images_;
-  DWORD drive_ = 0;
+  std::unique_ptr<test::InsertedDisc> disc_;
   HSTREAM stream_ = 0;
 };
 

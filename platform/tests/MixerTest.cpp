@@ -17,13 +17,11 @@ class MixerTest : public AudioFixture {
  protected:
   void SetUp() override {
     AudioFixture::SetUp();
-    const auto cue = test::MakeDiscImage(dir_.path(), "disc", {"--sectors", "225,150"});
-    images_ = std::make_unique<test::ScopedCdImages>(std::vector{cue});
-    BASS_CD_INFO info{};
-    while (BASS_CD_GetInfo(drive_, &info) && std::string(info.vendor) != "Image") ++drive_;
+    disc_ = std::make_unique<test::InsertedDisc>(dir_.path(),
+                                                 std::vector<std::string>{"--sectors", "225,150"});
   }
 
-  HSTREAM Track(DWORD track) { return BASS_CD_StreamCreate(drive_, track, BASS_STREAM_DECODE); }
+  HSTREAM Track(DWORD track) { return BASS_CD_StreamCreate(disc_->drive(), track, BASS_STREAM_DECODE); }
 
   HSTREAM MixerOf(DWORD freq, DWORD chans, DWORD flags, HSTREAM source) {
     const HSTREAM mixer =
@@ -33,8 +31,7 @@ class MixerTest : public AudioFixture {
     return mixer;
   }
 
-  std::unique_ptr<test::ScopedCdImages> images_;
-  DWORD drive_ = 0;
+  std::unique_ptr<test::InsertedDisc> disc_;
 };
 
 TEST_F(MixerTest, ResamplingTo22050MonoGivesAQuarterOfTheBytes) {

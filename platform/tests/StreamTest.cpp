@@ -13,14 +13,12 @@ class StreamTest : public AudioFixture {
  protected:
   void SetUp() override {
     AudioFixture::SetUp();
-    cue_ = test::MakeDiscImage(dir_.path(), "disc", {"--sectors", "75,100,60,40", "--data", "4"});
-    images_ = std::make_unique<test::ScopedCdImages>(std::vector{cue_});
-    BASS_CD_INFO info{};
-    while (BASS_CD_GetInfo(drive_, &info) && std::string(info.vendor) != "Image") ++drive_;
+    disc_ = std::make_unique<test::InsertedDisc>(
+        dir_.path(), std::vector<std::string>{"--sectors", "75,100,60,40", "--data", "4"});
+    drive_ = disc_->drive();
   }
 
-  std::filesystem::path cue_;
-  std::unique_ptr<test::ScopedCdImages> images_;
+  std::unique_ptr<test::InsertedDisc> disc_;
   DWORD drive_ = 0;
 };
 

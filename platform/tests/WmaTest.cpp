@@ -45,12 +45,8 @@ double DecodedSeconds(const std::filesystem::path& file, int rate, int channels)
 class WmaTest : public AudioFixture {};
 
 TEST_F(WmaTest, TrackWrittenAsWmaDecodesToItsDuration) {
-  const auto cue = test::MakeDiscImage(dir_.path(), "disc", {"--seconds", "2.5"});
-  test::ScopedCdImages images({cue});
-  DWORD drive = 0;
-  BASS_CD_INFO info{};
-  while (BASS_CD_GetInfo(drive, &info) && std::string(info.vendor) != "Image") ++drive;
-  const HSTREAM stream = BASS_CD_StreamCreate(drive, 0, BASS_STREAM_DECODE);
+  const test::InsertedDisc disc(dir_.path(), {"--seconds", "2.5"});
+  const HSTREAM stream = BASS_CD_StreamCreate(disc.drive(), 0, BASS_STREAM_DECODE);
   const auto wma = dir_ / "piste é.wma";
   const std::u16string name = text::DecodeUtf8(wma.string());
   const HWMENCODE encoder = BASS_WMA_EncodeOpenFile(44100, 2, BASS_UNICODE, 100, name.c_str());

@@ -23,7 +23,10 @@ ScopedCdImages::ScopedCdImages(const std::vector<std::filesystem::path>& images)
     formerValue_ = former;
   }
   std::string value;
-  for (const auto& image : images) value += (value.empty() ? "" : ":") + image.string();
+  for (const auto& image : images) {
+    if (!value.empty()) value += ':';
+    value += image.string();
+  }
   setenv("QM_CD_IMAGES", value.c_str(), 1);
 }
 

@@ -46,6 +46,20 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
   return lines;
 }
 
+std::vector<uint8_t> DescribedLowBytesBody(std::u16string_view description, std::u16string_view value) {
+  return std::move(TBodyWriter().Byte(kLatin).Bytes(LowBytes(description)).Byte(0).Bytes(LowBytes(value)).Result());
+}
+
+std::vector<uint8_t> DescribedUtf8Body(std::u16string_view description, std::u16string_view value) {
+  return std::move(TBodyWriter()
+                       .Byte(kUtf8)
+                       .Bytes(qm::text::EncodeUtf8(description))
+                       .Byte(0)
+                       .Bytes(qm::text::EncodeUtf8(value))
+                       .Byte(0)
+                       .Result());
+}
+
 int TBodyReader::Byte() { return AtEnd() ? -1 : body_[pos_++]; }
 
 std::string_view TBodyReader::Bytes(size_t count) {

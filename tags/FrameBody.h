@@ -27,6 +27,11 @@ std::u16string UpperAsciiLetters(std::u16string_view text);
 // Cuts a text into lines at CR LF, CR or LF; a break at the very end starts no further line.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
 
+// Bodies of a description and a value: encoding 0 with the low 8 bits of
+// each character and no final terminator, or encoding 3 (UTF-8) with one.
+std::vector<uint8_t> DescribedLowBytesBody(std::u16string_view description, std::u16string_view value);
+std::vector<uint8_t> DescribedUtf8Body(std::u16string_view description, std::u16string_view value);
+
 // A cursor over a body; reads never pass its end.
 class TBodyReader {
  public:

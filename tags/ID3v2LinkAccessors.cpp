@@ -38,8 +38,7 @@ std::u16string TID3v2Tag::GetUnicodeUserDefinedURLLink(std::u16string_view Frame
 }
 
 bool TID3v2Tag::SetUserDefinedURLLink(int32_t FrameIndex, std::u16string_view URL, std::u16string_view Description) {
-  return SetBody(FrameIndex,
-                 TBodyWriter().Byte(kLatin).Bytes(LowBytes(Description)).Byte(0).Bytes(LowBytes(URL)).Result());
+  return SetBody(FrameIndex, DescribedLowBytesBody(Description, URL));
 }
 
 bool TID3v2Tag::SetUserDefinedURLLink(std::u16string_view FrameID, std::u16string_view URL,
@@ -49,13 +48,7 @@ bool TID3v2Tag::SetUserDefinedURLLink(std::u16string_view FrameID, std::u16strin
 
 bool TID3v2Tag::SetUTF8UserDefinedURLLink(int32_t FrameIndex, std::u16string_view URL,
                                           std::u16string_view Description) {
-  return SetBody(FrameIndex, TBodyWriter()
-                                 .Byte(kUtf8)
-                                 .Bytes(qm::text::EncodeUtf8(Description))
-                                 .Byte(0)
-                                 .Bytes(qm::text::EncodeUtf8(URL))
-                                 .Byte(0)
-                                 .Result());
+  return SetBody(FrameIndex, DescribedUtf8Body(Description, URL));
 }
 
 bool TID3v2Tag::SetUTF8UserDefinedURLLink(std::u16string_view FrameID, std::u16string_view URL,

@@ -6,28 +6,30 @@
 namespace qm::tags {
 namespace {
 
-// Reads MIME type, picture type and description; the reader then stands at the picture data.
-void ReadPictureInfo(TBodyReader& body, std::u16string& MIMEType, std::u16string& Description,
-                     int32_t& CoverType) {
+// Reads MIME type, picture type and description of a picture body and gives
+// the picture data; false (the outputs emptied) when there is no body.
+bool ReadPicture(const TMemoryStream* stream, std::u16string& MIMEType, std::u16string& Description,
+                 int32_t& CoverType, std::string_view& picture) {
+  MIMEType.clear();
+  Description.clear();
+  CoverType = 0;
+  if (stream == nullptr) return false;
+  TBodyReader body(stream->View());
   const int encoding = body.Byte();
   MIMEType = DecodeLatin1(body.ToZeroByte());
   const int type = body.Byte();
   CoverType = type < 0 ? 0 : type;
   Description = body.TerminatedText(static_cast<uint8_t>(encoding), TEightBit::Windows1252);
+  picture = body.Rest();
+  return true;
 }
 
 }  // namespace
 
 bool TID3v2Tag::GetUnicodeCoverPictureInfo(int32_t FrameIndex, std::u16string& MIMEType,
                                            std::u16string& Description, int32_t& CoverType) const {
-  MIMEType.clear();
-  Description.clear();
-  CoverType = 0;
-  const TMemoryStream* stream = ReadableBody(FrameIndex);
-  if (stream == nullptr) return false;
-  TBodyReader body(stream->View());
-  ReadPictureInfo(body, MIMEType, Description, CoverType);
-  return true;
+  std::string_view picture;
+  return ReadPicture(ReadableBody(FrameIndex), MIMEType, Description, CoverType, picture);
 }
 
 bool TID3v2Tag::GetUnicodeCoverPictureInfo(std::u16string_view FrameID, std::u16string& MIMEType,
@@ -38,14 +40,8 @@ bool TID3v2Tag::GetUnicodeCoverPictureInfo(std::u16string_view FrameID, std::u16
 bool TID3v2Tag::GetUnicodeCoverPictureStream(int32_t FrameIndex, TStream& PictureStream,
                                              std::u16string& MIMEType, std::u16string& Description,
                                              int32_t& CoverType) const {
-  MIMEType.clear();
-  Description.clear();
-  CoverType = 0;
-  const TMemoryStream* stream = ReadableBody(FrameIndex);
-  if (stream == nullptr) return false;
-  TBodyReader body(stream->View());
-  ReadPictureInfo(body, MIMEType, Description, CoverType);
-  const std::string_view picture = body.Rest();
+  std::string_view picture;
+  if (!ReadPicture(ReadableBody(FrameIndex), MIMEType, Description, CoverType, picture)) return false;
   const bool written = PictureStream.Seek(0) && PictureStream.Write(picture.data(), picture.size());
   PictureStream.Seek(0);
   return written;

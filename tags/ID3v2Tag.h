@@ -397,6 +397,7 @@ class TID3v2Tag {
   // True for a frame that saving writes: valid identifier and a non-empty body.
   bool FrameIsWritten(const TID3v2Frame& frame) const;
 
+  bool SetUnsynchronisationOnAllFrames(bool unsynchronised);
   void DecodeTagFlags();
   void DecodeTagSize();
   void ReadExtendedHeader(TStream& stream);

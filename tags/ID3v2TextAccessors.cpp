@@ -129,8 +129,7 @@ bool TID3v2Tag::GetUnicodeUserDefinedTextInformationMultiple(std::u16string_view
 
 bool TID3v2Tag::SetUserDefinedTextInformation(int32_t FrameIndex, std::u16string_view Description,
                                               std::u16string_view Text) {
-  return SetBody(FrameIndex,
-                 TBodyWriter().Byte(kLatin).Bytes(LowBytes(Description)).Byte(0).Bytes(LowBytes(Text)).Result());
+  return SetBody(FrameIndex, DescribedLowBytesBody(Description, Text));
 }
 
 bool TID3v2Tag::SetUserDefinedTextInformation(std::u16string_view FrameID, std::u16string_view Description,
@@ -140,13 +139,7 @@ bool TID3v2Tag::SetUserDefinedTextInformation(std::u16string_view FrameID, std::
 
 bool TID3v2Tag::SetUTF8UserDefinedTextInformation(int32_t FrameIndex, std::u16string_view Description,
                                                   std::u16string_view Text) {
-  return SetBody(FrameIndex, TBodyWriter()
-                                 .Byte(kUtf8)
-                                 .Bytes(qm::text::EncodeUtf8(Description))
-                                 .Byte(0)
-                                 .Bytes(qm::text::EncodeUtf8(Text))
-                                 .Byte(0)
-                                 .Result());
+  return SetBody(FrameIndex, DescribedUtf8Body(Description, Text));
 }
 
 bool TID3v2Tag::SetUTF8UserDefinedTextInformation(std::u16string_view FrameID,

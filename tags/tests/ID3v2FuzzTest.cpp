@@ -26,18 +26,13 @@ std::vector<Bytes> Seeds() {
                              Frame(4, "TPE1", B({0xFF, 0x00, 0xE0}), 0, 0x02)});
   const Bytes ext4 = Cat({SyncSafe32(15), B({1, 0x70, 0, 5, 1, 2, 3, 4, 5, 1, 0x42})});
   const Bytes tag3 = Tag(3, 0, frames3);
-  auto chunk = [](const std::string& id, const Bytes& data) {
-    Bytes out = Cat({B(id), LittleEndian32(static_cast<uint32_t>(data.size())), data});
-    if (data.size() % 2) out.push_back(0);
-    return out;
-  };
-  const Bytes wav_chunks = Cat({chunk("fmt ", Bytes(16, 1)), chunk("data", Bytes(9, 2)), chunk("id3 ", tag3)});
+  const Bytes wav_chunks = Cat({Chunk("fmt ", Bytes(16, 1)), Chunk("data", Bytes(9, 2)), Chunk("id3 ", tag3)});
   return {tag3,
           Tag(3, 0xC0, Cat({B({0, 0, 0, 6, 0, 0, 0, 0, 0, 0}), frames3})),
           Tag(4, 0x40, Cat({ext4, frames4})),
           Tag(4, 0x80, frames4),
           Tag(2, 0, Cat({Frame22("TT2", B({0, 'a'})), Frame22("PIC", pic), Frame22("COM", B({0, 'e', 'n', 'g', 0, 'c'}))})),
-          Cat({B("RIFF"), LittleEndian32(static_cast<uint32_t>(wav_chunks.size() + 4)), B("WAVE"), wav_chunks})};
+          Form("RIFF", "WAVE", wav_chunks)};
 }
 
 void Mutate(Bytes& bytes, std::mt19937& rng) {

@@ -30,7 +30,9 @@ std::u16string TID3v2Tag::GetUnicodeContent(int32_t FrameIndex, TLanguageID& Lan
   TBodyReader body(stream->View());
   const int encoding = body.Byte();
   const std::string_view language = body.Bytes(3);
-  std::copy(language.begin(), language.end(), LanguageID.begin());
+  for (size_t i = 0; i < language.size() && i < LanguageID.size(); ++i) {
+    LanguageID[i] = static_cast<uint8_t>(language[i]);
+  }
   switch (encoding) {
     case kLatin:
     case kUtf8:

@@ -40,6 +40,10 @@ constexpr int32_t FileLocked = 10;
 constexpr int32_t UnknownError = 0xFFFF;
 }  // namespace ID3v2Result
 
+// The largest tag size (without its 10-byte header) that the header's 28-bit
+// sync-safe size field states.
+constexpr int64_t kMaxTagBodySize = 0x0FFFFFFF;
+
 class TID3v2Frame {
  public:
   TID3v2Frame() = default;

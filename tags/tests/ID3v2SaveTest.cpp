@@ -271,6 +271,17 @@ TEST(ID3v2SaveContainer, RefusalsLeaveTheFileUnchanged) {
     EXPECT_EQ(tag.SaveToFile(path), c.result) << c.name;
     EXPECT_EQ(ReadBytes(path), c.file) << c.name;
   }
+  // A version or a padding that the tag header cannot carry: refused before the chunk list changes.
+  const Bytes wav = Form("RIFF", "WAVE", Chunk("data", Bytes(4, 0)));
+  WriteBytes(dir / "v.wav", wav);
+  TID3v2Tag tag;
+  FillTag(tag, 4);
+  tag.MajorVersion = 5;
+  EXPECT_EQ(tag.SaveToFile(dir / "v.wav"), ID3v2Result::NotSupportedVersion);
+  tag.MajorVersion = 3;
+  tag.PaddingToWrite = 0x0FFFFFFF;
+  EXPECT_EQ(tag.SaveToFile(dir / "v.wav"), ID3v2Result::TagDoesNotFit);
+  EXPECT_EQ(ReadBytes(dir / "v.wav"), wav);
 }
 
 TEST(ID3v2SaveContainer, TagClaimingMoreThanItsChunkNeverSpillsOver) {

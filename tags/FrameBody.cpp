@@ -11,13 +11,53 @@ std::u16string DecodeLatin1(std::string_view bytes) {
 }
 
 std::u16string DecodeEightBit(std::string_view bytes, TEightBit kind) {
-  return kind == TEightBit::Latin1 ? DecodeLatin1(bytes) : qm::text::DecodeWindows1252(bytes);
+  switch (kind) {
+    case TEightBit::Latin1: return DecodeLatin1(bytes);
+    case TEightBit::Windows1252: return qm::text::DecodeWindows1252(bytes);
+    case TEightBit::UsAscii: return qm::text::DecodeUsAscii(bytes);
+  }
+  return {};
 }
 
 std::string LowBytes(std::u16string_view text) {
   std::string out(text.size(), '\0');
   for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
   return out;
+}
+
+std::u16string UpperAsciiLetters(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  }
+  return out;
+}
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::vector<uint8_t> DescribedLowBytesBody(std::u16string_view description, std::u16string_view value) {
+  return std::move(TBodyWriter().Byte(kLatin).Bytes(LowBytes(description)).Byte(0).Bytes(LowBytes(value)).Result());
+}
+
+std::vector<uint8_t> DescribedUtf8Body(std::u16string_view description, std::u16string_view value) {
+  return std::move(TBodyWriter()
+                       .Byte(kUtf8)
+                       .Bytes(qm::text::EncodeUtf8(description))
+                       .Byte(0)
+                       .Bytes(qm::text::EncodeUtf8(value))
+                       .Byte(0)
+                       .Result());
 }
 
 int TBodyReader::Byte() { return AtEnd() ? -1 : body_[pos_++]; }
@@ -73,6 +113,33 @@ std::u16string TBodyReader::TerminatedText(uint8_t encoding, TEightBit eight_bit
     case kUtf8: return qm::text::DecodeUtf8(ToZeroByte());
     default: return {};
   }
+}
+
+std::u16string TBodyReader::TextToEnd(uint8_t encoding, TEightBit eight_bit) {
+  if (encoding == kLatin || encoding == kUtf8) {
+    const std::string_view rest = Rest();
+    std::string bytes;
+    for (char c : rest) {
+      if (c == 0) bytes += "\r\n";
+      else bytes.push_back(c);
+    }
+    if (!rest.empty() && rest.back() == 0) bytes.resize(bytes.size() - 2);
+    return encoding == kUtf8 ? qm::text::DecodeUtf8(bytes) : DecodeEightBit(bytes, eight_bit);
+  }
+  if (encoding != kUtf16 && encoding != kUtf16BE) return {};
+  std::u16string text;
+  bool last_was_terminator = false;
+  while (Remaining() >= 2) {
+    const uint8_t a = body_[pos_], b = body_[pos_ + 1];
+    pos_ += 2;
+    const auto unit = static_cast<char16_t>(encoding == kUtf16BE ? (a << 8 | b) : (b << 8 | a));
+    last_was_terminator = unit == 0;
+    if (unit == 0) text += u"\r\n";
+    else text.push_back(unit);
+  }
+  pos_ = body_.size();
+  if (last_was_terminator) text.resize(text.size() - 2);
+  return text;
 }
 
 TBodyWriter& TBodyWriter::Byte(uint8_t b) {

@@ -14,13 +14,23 @@ namespace qm::tags {
 enum TTextEncoding : uint8_t { kLatin = 0, kUtf16 = 1, kUtf16BE = 2, kUtf8 = 3 };
 
 // How the bytes of encoding 0 become characters.
-enum class TEightBit { Latin1, Windows1252 };
+enum class TEightBit { Latin1, Windows1252, UsAscii };
 
 std::u16string DecodeEightBit(std::string_view bytes, TEightBit kind);
 // One character per byte, with the byte's code.
 std::u16string DecodeLatin1(std::string_view bytes);
 // The low 8 bits of each UTF-16 unit.
 std::string LowBytes(std::u16string_view text);
+
+// Upper-cases the letters a to z only.
+std::u16string UpperAsciiLetters(std::u16string_view text);
+// Cuts a text into lines at CR LF, CR or LF; a break at the very end starts no further line.
+std::vector<std::u16string> SplitLines(std::u16string_view text);
+
+// Bodies of a description and a value: encoding 0 with the low 8 bits of
+// each character and no final terminator, or encoding 3 (UTF-8) with one.
+std::vector<uint8_t> DescribedLowBytesBody(std::u16string_view description, std::u16string_view value);
+std::vector<uint8_t> DescribedUtf8Body(std::u16string_view description, std::u16string_view value);
 
 // A cursor over a body; reads never pass its end.
 class TBodyReader {
@@ -47,6 +57,11 @@ class TBodyReader {
   // A string terminated as its encoding requires; in encoding 1 the first unit
   // (the byte-order mark) is dropped. Unknown encodings give an empty string.
   std::u16string TerminatedText(uint8_t encoding, TEightBit eight_bit);
+  // The rest of the body as text in a byte encoding (0, 3) or a unit encoding
+  // (1, 2: no byte-order mark handling): a terminator that is not the last
+  // one becomes CR LF, a last terminator is dropped. Unknown encodings give
+  // an empty string.
+  std::u16string TextToEnd(uint8_t encoding, TEightBit eight_bit);
 
  private:
   std::span<const uint8_t> body_;

@@ -81,10 +81,13 @@ int32_t TID3v2Tag::SaveToOpenFile(TFileStream& file, const std::filesystem::path
   TContainer kind{};
   if (!DetectContainer(file, kind)) return SaveToMpegFile(file, FileName, exclusive);
   const int64_t new_size = CalculateTagSize(0);
+  // What SaveToStream would refuse is refused before the chunk list changes.
+  if (MajorVersion != 3 && MajorVersion != 4) return ID3v2Result::NotSupportedVersion;
   const uint32_t chunk_size = FindTagChunk(file, kind);
   // A tag never reaches beyond its chunk, whatever its header claims.
   const int64_t old_size = chunk_size != 0 ? std::min<int64_t>(ProbeExistingTag(file), chunk_size) : 0;
   if (old_size >= new_size) return SaveToStream(file, old_size - new_size);
+  if (CalculateTagSize(PaddingToWrite) - 10 > kMaxTagBodySize) return ID3v2Result::TagDoesNotFit;
   const int32_t rc = old_size > 0
                          ? GrowID3Chunk(file, FileName, kind, new_size, PaddingToWrite, old_size)
                          : AddID3Chunk(file, FileName, kind, new_size, PaddingToWrite);

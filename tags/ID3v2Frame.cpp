@@ -8,7 +8,7 @@ namespace qm::tags {
 namespace {
 
 // Largest body that decompression produces: the largest frame the format can state.
-constexpr size_t kMaxInflatedSize = 0x0FFFFFFF;
+constexpr size_t kMaxInflatedSize = kMaxTagBodySize;
 
 bool Bit(uint16_t flags, int bit) { return (flags >> bit) & 1; }
 uint16_t BitIf(bool on, int bit) { return on ? static_cast<uint16_t>(1u << bit) : 0; }

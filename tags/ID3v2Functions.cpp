@@ -20,6 +20,28 @@ std::array<uint8_t, N> LowBytes(std::u16string_view text) {
 constexpr size_t kRemoveBlock = 61440;
 constexpr size_t kApplyBlock = 30720;
 
+// Copies `count` bytes in blocks of `block` bytes; `emit` (byte, whether the
+// byte before it was 0xFF, output) writes each byte's output. The state
+// carries across blocks, so the result does not depend on the block size.
+template <typename Emit>
+bool CopyInBlocks(TStream& source, TStream& destination, int64_t count, size_t block, Emit emit) {
+  std::vector<uint8_t> in, out;
+  bool after_ff = false;
+  while (count > 0) {
+    const size_t n = static_cast<size_t>(std::min<int64_t>(count, block));
+    in.resize(n);
+    if (!source.ReadExact(in.data(), n)) return false;
+    out.clear();
+    for (uint8_t b : in) {
+      emit(b, after_ff, out);
+      after_ff = b == 0xFF;
+    }
+    if (!destination.Write(out.data(), out.size())) return false;
+    count -= static_cast<int64_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 uint32_t SyncSafeToInt(const uint8_t* bytes, int count) {
@@ -54,42 +76,18 @@ bool ValidFrameID22(const TFrameID& FrameID) {
 bool SameFrameID(const TFrameID& a, const TFrameID& b) { return a == b; }
 
 bool RemoveUnsynchronisationFromStream(TStream& source, TStream& destination, int64_t count) {
-  std::vector<uint8_t> in, out;
-  bool after_ff = false;
-  while (count > 0) {
-    const size_t n = static_cast<size_t>(std::min<int64_t>(count, kRemoveBlock));
-    in.resize(n);
-    if (!source.ReadExact(in.data(), n)) return false;
-    out.clear();
-    for (uint8_t b : in) {
-      if (!(after_ff && b == 0x00)) out.push_back(b);
-      after_ff = b == 0xFF;
-    }
-    if (!destination.Write(out.data(), out.size())) return false;
-    count -= static_cast<int64_t>(n);
-  }
-  return true;
+  return CopyInBlocks(source, destination, count, kRemoveBlock, [](uint8_t b, bool after_ff, auto& out) {
+    if (!(after_ff && b == 0x00)) out.push_back(b);
+  });
 }
 
 bool ApplyUnsynchronisationToStream(TStream& source, TStream& destination, int64_t count) {
-  std::vector<uint8_t> in, out;
-  bool after_ff = false;
-  while (count > 0) {
-    const size_t n = static_cast<size_t>(std::min<int64_t>(count, kApplyBlock));
-    in.resize(n);
-    if (!source.ReadExact(in.data(), n)) return false;
-    out.clear();
-    for (uint8_t b : in) {
-      // A byte after 0xFF that could be read as a false sync (0x00, or one of
-      // its three top bits set) gets a 0x00 put before it.
-      if (after_ff && (b == 0x00 || b >= 0x20)) out.push_back(0x00);
-      out.push_back(b);
-      after_ff = b == 0xFF;
-    }
-    if (!destination.Write(out.data(), out.size())) return false;
-    count -= static_cast<int64_t>(n);
-  }
-  return true;
+  return CopyInBlocks(source, destination, count, kApplyBlock, [](uint8_t b, bool after_ff, auto& out) {
+    // A byte after 0xFF that could be read as a false sync (0x00, or one of
+    // its three top bits set) gets a 0x00 put before it.
+    if (after_ff && (b == 0x00 || b >= 0x20)) out.push_back(0x00);
+    out.push_back(b);
+  });
 }
 
 std::u16string TagErrorCodeToText(int32_t code) {

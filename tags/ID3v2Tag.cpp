@@ -93,27 +93,22 @@ int32_t TID3v2Tag::FrameIndexForWriting(std::u16string_view FrameID) {
   return index >= 0 ? index : AddFrame(FrameID);
 }
 
-bool TID3v2Tag::RemoveUnsynchronisationOnAllFrames() {
-  const bool all_frames = MajorVersion == 3 && Unsynchronised;
-  if (MajorVersion == 4 || all_frames) {
-    for (auto& frame : Frames) {
-      if ((all_frames || frame->Unsynchronised) && !frame->RemoveUnsynchronisation()) return false;
-    }
-    Unsynchronised = false;
+// Version 2.3 changes every frame at once, by the tag's flag; version 2.4 the
+// frames whose own flag differs from the wanted state; version 2.2 nothing.
+bool TID3v2Tag::SetUnsynchronisationOnAllFrames(bool unsynchronised) {
+  const bool all_frames = MajorVersion == 3 && Unsynchronised != unsynchronised;
+  if (MajorVersion != 4 && !all_frames) return true;
+  for (auto& frame : Frames) {
+    if (!all_frames && frame->Unsynchronised == unsynchronised) continue;
+    if (!(unsynchronised ? frame->ApplyUnsynchronisation() : frame->RemoveUnsynchronisation())) return false;
   }
+  Unsynchronised = unsynchronised;
   return true;
 }
 
-bool TID3v2Tag::ApplyUnsynchronisationOnAllFrames() {
-  const bool all_frames = MajorVersion == 3 && !Unsynchronised;
-  if (MajorVersion == 4 || all_frames) {
-    for (auto& frame : Frames) {
-      if ((all_frames || !frame->Unsynchronised) && !frame->ApplyUnsynchronisation()) return false;
-    }
-    Unsynchronised = true;
-  }
-  return true;
-}
+bool TID3v2Tag::RemoveUnsynchronisationOnAllFrames() { return SetUnsynchronisationOnAllFrames(false); }
+
+bool TID3v2Tag::ApplyUnsynchronisationOnAllFrames() { return SetUnsynchronisationOnAllFrames(true); }
 
 void TID3v2Tag::Assign(const TID3v2Tag& ID3v2Tag) {
   if (&ID3v2Tag == this) return;

@@ -8,9 +8,6 @@
 namespace qm::tags {
 namespace {
 
-// The header's size field is a 28-bit sync-safe number.
-constexpr int64_t kMaxTagBodySize = 0x0FFFFFFF;
-
 void AppendBigEndian(TMemoryStream& out, uint32_t value) {
   const uint8_t b[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
                         static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};

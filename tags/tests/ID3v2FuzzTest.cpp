@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "tags/ID3v1Tag.h"
 #include "tags/tests/TagTestUtil.h"
 #include "tests/support/TestSupport.h"
 
@@ -25,18 +26,13 @@ std::vector<Bytes> Seeds() {
                              Frame(4, "TPE1", B({0xFF, 0x00, 0xE0}), 0, 0x02)});
   const Bytes ext4 = Cat({SyncSafe32(15), B({1, 0x70, 0, 5, 1, 2, 3, 4, 5, 1, 0x42})});
   const Bytes tag3 = Tag(3, 0, frames3);
-  auto chunk = [](const std::string& id, const Bytes& data) {
-    Bytes out = Cat({B(id), LittleEndian32(static_cast<uint32_t>(data.size())), data});
-    if (data.size() % 2) out.push_back(0);
-    return out;
-  };
-  const Bytes wav_chunks = Cat({chunk("fmt ", Bytes(16, 1)), chunk("data", Bytes(9, 2)), chunk("id3 ", tag3)});
+  const Bytes wav_chunks = Cat({Chunk("fmt ", Bytes(16, 1)), Chunk("data", Bytes(9, 2)), Chunk("id3 ", tag3)});
   return {tag3,
           Tag(3, 0xC0, Cat({B({0, 0, 0, 6, 0, 0, 0, 0, 0, 0}), frames3})),
           Tag(4, 0x40, Cat({ext4, frames4})),
           Tag(4, 0x80, frames4),
           Tag(2, 0, Cat({Frame22("TT2", B({0, 'a'})), Frame22("PIC", pic), Frame22("COM", B({0, 'e', 'n', 'g', 0, 'c'}))})),
-          Cat({B("RIFF"), LittleEndian32(static_cast<uint32_t>(wav_chunks.size() + 4)), B("WAVE"), wav_chunks})};
+          Form("RIFF", "WAVE", wav_chunks)};
 }
 
 void Mutate(Bytes& bytes, std::mt19937& rng) {
@@ -72,6 +68,39 @@ std::vector<std::pair<TFrameID, Bytes>> WrittenFrames(const TID3v2Tag& tag) {
   return out;
 }
 
+// Every getter on every frame, whatever its identifier: none may read past a body.
+void RunGetters(TID3v2Tag& tag) {
+  for (int32_t i = 0; i < tag.FrameCount; ++i) {
+    TStringList list;
+    TLanguageID language{};
+    std::u16string a, b;
+    int32_t type = 0, channels = 0;
+    uint8_t rating = 0, version = 0;
+    uint32_t counter = 0, colour = 0;
+    TMemoryStream picture;
+    tag.GetUnicodeText(i, false);
+    tag.GetUnicodeText(i, true);
+    tag.GetUnicodeTextMultiple(i, list);
+    tag.GetUnicodeContent(i, language, a);
+    tag.GetUnicodeCoverPictureStream(i, picture, a, b, type);
+    tag.GetURL(i);
+    tag.GetUnicodeUserDefinedURLLink(i, a);
+    tag.GetUnicodeUserDefinedTextInformationMultiple(i, a, list);
+    tag.GetUFID(i, a);
+    tag.GetPopularimeter(i, a, rating, counter);
+    tag.GetPlayCount(i);
+    tag.GetTime(i);
+    tag.GetUnicodeListFrame(i, list);
+    tag.GetSEBR(i);
+    tag.GetSEFC(i);
+    tag.GetAlbumColors(i, counter, colour);
+    TID3v2Frame copy;
+    copy.Assign(tag.Frames[i].get());
+    tag.GetSampleCache(i, true, version, channels);
+    tag.Frames[i]->Assign(&copy);  // the cache getter changes its frame; keep the loaded body
+  }
+}
+
 void CheckOne(const Bytes& input) {
   TID3v2Tag tag;
   const int32_t rc = LoadBytes(tag, input);
@@ -89,6 +118,7 @@ void CheckOne(const Bytes& input) {
     copy.ApplyUnsynchronisation();
   }
   tag.CalculateTagCRC32();
+  RunGetters(tag);
   int32_t saved_rc = -1;
   const Bytes saved = SaveBytes(tag, 16, &saved_rc);
   ASSERT_EQ(saved_rc, 0);
@@ -120,6 +150,64 @@ TEST(ID3v2Fuzz, RandomBytesBehindASignature) {
     for (size_t k = 0; k < length; ++k) input.push_back(static_cast<uint8_t>(k % 5 == 0 ? 'T' : rng()));
     CheckOne(input);
     if (HasFatalFailure()) return;
+  }
+}
+
+// Bodies as the setters write them, mutated, through every getter.
+TEST(ID3v2Fuzz, GettersOnMutatedBodies) {
+  TID3v2Tag source;
+  const TLanguageID eng = StringToLanguageID(u"eng");
+  source.SetUnicodeText(u"TIT2", u"t\u00E9xt");
+  source.SetUTF8Text(u"TIT3", u"\u00E9\u65E5");
+  source.SetUnicodeTextMultiple(u"TCOM", {u"a", u"b"});
+  source.SetUnicodeComment(u"COMM", u"comment", eng, u"desc");
+  source.SetContent(u"USLT", u"lyrics", eng, u"d");
+  TMemoryStream jpeg(Bytes(40, 0xD8));
+  source.SetUnicodeCoverPictureFromStream(u"APIC", u"Cover", jpeg, u"image/jpeg", 3);
+  source.SetUnicodeUserDefinedURLLink(u"WXXX", u"http://x", u"d");
+  source.SetUnicodeUserDefinedTextInformationMultiple(u"TXXX", u"k", {u"v", u"w"});
+  source.SetUFID(u"UFID", u"owner", u"id");
+  source.SetPopularimeter(source.AddFrame(u"POPM"), u"e@x", 5, 9);
+  source.SetTime(u"TDRC", 40606.5);
+  source.SetUnicodeListFrame(u"TIPL", {u"a=b"});
+  source.SetSEBR(u"SEBR", u"~128");
+  source.SetSampleCache(source.AddFrame(u"SESC"), Bytes(64, 7), 2);
+  source.SetSEFC(source.AddFrame(u"SEFC"), 12);
+  std::mt19937 rng(5);
+  for (int round = 0; round < 400; ++round) {
+    TID3v2Tag tag;
+    tag.Assign(source);
+    for (auto& frame : tag.Frames) {
+      Bytes body = Body(*frame);
+      Mutate(body, rng);
+      frame->Stream.Assign(body);
+    }
+    RunGetters(tag);
+  }
+}
+
+// ID3v1 tags and Lyrics3 blocks with damaged digits, markers and lengths.
+TEST(ID3v2Fuzz, MutatedLyricsAndId3v1) {
+  TID3v1Tag writer;
+  writer.Title = u"Title";
+  writer.Album = u"Album";
+  writer.SetLyrics(u"la la");
+  writer.AddLyricsFrame(u"EAL")->Data = u"x";
+  TMemoryStream seed(B(std::string(300, 'a')));
+  writer.LyricsTagSaveToStream(seed);
+  seed.Seek(seed.Size());
+  writer.SaveToStream(seed);
+  std::mt19937 rng(11);
+  for (int i = 0; i < 3000; ++i) {
+    Bytes bytes = seed.Bytes();
+    Mutate(bytes, rng);
+    TMemoryStream stream(bytes);
+    TID3v1Tag tag;
+    stream.Seek(std::max<int64_t>(0, stream.Size() - 128));
+    tag.LoadFromStream(stream);
+    tag.LoadLyricsTag(stream);
+    for (const auto& frame : tag.LyricsFrames) ASSERT_LE(frame->Data.size(), bytes.size());
+    tag.LyricsTagSaveToStream(stream);
   }
 }
 

@@ -167,18 +167,6 @@ std::vector<ChunkInfo> Chunks(const Bytes& file, bool big_endian) {
 uint32_t Le32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 uint32_t Be32(const Bytes& b, size_t at) { return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
 
-Bytes Chunk(const std::string& id, const Bytes& data, bool big_endian = false) {
-  const auto size = static_cast<uint32_t>(data.size());
-  Bytes out = Cat({B(id), big_endian ? BigEndian32(size) : LittleEndian32(size), data});
-  if (size % 2) out.push_back(0);
-  return out;
-}
-
-Bytes Form(const std::string& signature, const std::string& type, const Bytes& chunks, bool big_endian = false) {
-  const auto size = static_cast<uint32_t>(chunks.size() + 4);
-  return Cat({B(signature), big_endian ? BigEndian32(size) : LittleEndian32(size), B(type), chunks});
-}
-
 TEST(ID3v2SaveContainer, WavChunkIsAddedThenGrownKeepingLaterChunks) {
   TempDir dir;
   const auto path = dir / "song.wav";
@@ -283,6 +271,17 @@ TEST(ID3v2SaveContainer, RefusalsLeaveTheFileUnchanged) {
     EXPECT_EQ(tag.SaveToFile(path), c.result) << c.name;
     EXPECT_EQ(ReadBytes(path), c.file) << c.name;
   }
+  // A version or a padding that the tag header cannot carry: refused before the chunk list changes.
+  const Bytes wav = Form("RIFF", "WAVE", Chunk("data", Bytes(4, 0)));
+  WriteBytes(dir / "v.wav", wav);
+  TID3v2Tag tag;
+  FillTag(tag, 4);
+  tag.MajorVersion = 5;
+  EXPECT_EQ(tag.SaveToFile(dir / "v.wav"), ID3v2Result::NotSupportedVersion);
+  tag.MajorVersion = 3;
+  tag.PaddingToWrite = 0x0FFFFFFF;
+  EXPECT_EQ(tag.SaveToFile(dir / "v.wav"), ID3v2Result::TagDoesNotFit);
+  EXPECT_EQ(ReadBytes(dir / "v.wav"), wav);
 }
 
 TEST(ID3v2SaveContainer, TagClaimingMoreThanItsChunkNeverSpillsOver) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -57,6 +58,20 @@ inline Bytes Frame(int major, const std::string& id, const Bytes& body, int flag
 inline Bytes Frame22(const std::string& id, const Bytes& body) {
   const auto size = static_cast<uint32_t>(body.size());
   return Cat({B(id), B({int(size >> 16), int(size >> 8 & 0xFF), int(size & 0xFF)}), body});
+}
+
+// A RIFF or AIFF chunk with its pad byte, and a file of chunks.
+inline Bytes Chunk(const std::string& id, const Bytes& data, bool big_endian = false) {
+  const auto size = static_cast<uint32_t>(data.size());
+  Bytes out = Cat({B(id), big_endian ? BigEndian32(size) : LittleEndian32(size), data});
+  if (size % 2) out.push_back(0);
+  return out;
+}
+
+inline Bytes Form(const std::string& signature, const std::string& type, const Bytes& chunks,
+                  bool big_endian = false) {
+  const auto size = static_cast<uint32_t>(chunks.size() + 4);
+  return Cat({B(signature), big_endian ? BigEndian32(size) : LittleEndian32(size), B(type), chunks});
 }
 
 inline std::string Id(const TID3v2Frame& frame) {

@@ -1,12 +1,14 @@
 """Independent ID3 reader and writer for the tag tests, built on mutagen.
 
 dump FILE            prints the ID3 frames of an MP3, WAV or AIFF file, one line each
+dump1 FILE           prints the ID3v1 tag at the end of a file as frames, one line each
 write FILE VERSION   writes a fixed set of frames as ID3v2.VERSION with 1000 bytes of padding
 """
 import hashlib
 import sys
 
 from mutagen import File, id3
+from mutagen.id3 import ParseID3v1
 
 
 def describe(frame):
@@ -24,13 +26,29 @@ def describe(frame):
 
 
 def dump(path):
-    tags = File(path).tags
+    # An MP3 tag is read as it stands: no ID3v1 merged in, no version 2.4 translation.
+    if path.endswith(".mp3"):
+        tags = id3.ID3(path, translate=False, load_v1=False)
+    else:
+        tags = File(path).tags
     if tags is None:
         print("no tag")
         return
     print(f"version={tags.version[0]}.{tags.version[1]}")
     for frame in tags.values():
         print(describe(frame))
+
+
+def dump1(path):
+    with open(path, "rb") as f:
+        f.seek(-128, 2)
+        frames = ParseID3v1(f.read())
+    if frames is None:
+        print("no tag")
+        return
+    for _, frame in sorted(frames.items()):
+        line = describe(frame)
+        print(line + (f" genres={'|'.join(frame.genres)}" if frame.FrameID == "TCON" else ""))
 
 
 def write(path, version):
@@ -47,5 +65,7 @@ def write(path, version):
 if __name__ == "__main__":
     if sys.argv[1] == "dump":
         dump(sys.argv[2])
+    elif sys.argv[1] == "dump1":
+        dump1(sys.argv[2])
     else:
         write(sys.argv[2], int(sys.argv[3]))

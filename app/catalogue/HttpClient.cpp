@@ -94,6 +94,9 @@ void ConfigureProxy(CURL* h, const std::optional<ProxyConfig>& proxy) {
     return;
   }
   curl_easy_setopt(h, CURLOPT_PROXY, (proxy->host + ":" + proxy->port).c_str());
+  // Only the settings decide: a "no_proxy" variable of the environment must not
+  // send the request around the configured proxy.
+  curl_easy_setopt(h, CURLOPT_NOPROXY, "");
   if (proxy->authenticate) {
     curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxy->login.c_str());
     curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxy->password.c_str());

@@ -42,9 +42,11 @@ struct Exchange {
   const HttpRequest* request = nullptr;
   HttpReply* reply = nullptr;
   bool too_large = false;
+  bool reply_error = false;  // storing or reporting a block of the reply failed
   bool body_error = false;
 };
 
+// libcurl's callbacks are called from C: nothing may be thrown through them.
 size_t OnReplyData(char* data, size_t size, size_t count, void* user) {
   auto* ex = static_cast<Exchange*>(user);
   const size_t n = size * count;
@@ -52,8 +54,13 @@ size_t OnReplyData(char* data, size_t size, size_t count, void* user) {
     ex->too_large = true;
     return CURL_WRITEFUNC_ERROR;
   }
-  ex->reply->body.append(data, n);
-  if (ex->request->on_data) ex->request->on_data(n);
+  try {
+    ex->reply->body.append(data, n);
+    if (ex->request->on_data) ex->request->on_data(n);
+  } catch (...) {
+    ex->reply_error = true;
+    return CURL_WRITEFUNC_ERROR;
+  }
   return n;
 }
 
@@ -201,9 +208,10 @@ HttpReply PerformRequest(const HttpRequest& request, const CancelSignal& cancel)
   }
   curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &reply.status);
   if (result != CURLE_OK) {
-    reply.error = ex.too_large    ? "reply too large"
-                  : ex.body_error ? "the request body could not be read"
-                                  : curl_easy_strerror(result);
+    reply.error = ex.too_large     ? "reply too large"
+                  : ex.reply_error ? "the reply could not be stored"
+                  : ex.body_error  ? "the request body could not be read"
+                                   : curl_easy_strerror(result);
   } else if (!IsAnswerStatus(reply.status)) {
     reply.error = "HTTP status " + std::to_string(reply.status);
   } else {

@@ -127,13 +127,17 @@ int32_t TRecup::compare_version(const std::string& v1, const std::string& v2) {
   const std::vector<std::string> a = SplitAtDots(v1);
   const std::vector<std::string> b = SplitAtDots(v2);
   size_t i = 0;
+  // The offered component is read before the running one, so that the error shown
+  // names the offered one when both are wrong.
   for (;;) {
-    if (ComponentValue(a, i) != ComponentValue(b, i)) break;
+    const int32_t offered = ComponentValue(a, i);
+    if (offered != ComponentValue(b, i)) break;
     ++i;
     if (i + 1 >= a.size()) break;
   }
-  if (i + 1 <= a.size() && ComponentValue(a, i) > ComponentValue(b, i)) return 0;
-  return 1;
+  if (i + 1 > a.size()) return 1;
+  const int32_t offered = ComponentValue(a, i);
+  return offered > ComponentValue(b, i) ? 0 : 1;
 }
 
 std::string TRecup::renvoi_fichier(const std::string& s) {

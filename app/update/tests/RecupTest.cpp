@@ -37,10 +37,16 @@ TEST(CompareVersion, UncomparableVersionsRaiseAnError) {
            {"4.0.0.5", "4.0"}}) {     // the running version runs out
     EXPECT_THROW(TRecup::compare_version(v1, v2), VersionError) << v1 << " " << v2;
   }
-  try {
-    TRecup::compare_version("4.a", "4.0");
-  } catch (const VersionError& e) {
-    EXPECT_STREQ(e.what(), "''a'' n'est pas une valeur entière valide");
+  // The offered version's component is read first: it is the one named when both
+  // are wrong.
+  for (const auto& [v1, v2] :
+       std::vector<std::pair<std::string, std::string>>{{"4.a", "4.0"}, {"a.0", "b.0"}}) {
+    try {
+      TRecup::compare_version(v1, v2);
+      ADD_FAILURE() << "no error for " << v1 << " " << v2;
+    } catch (const VersionError& e) {
+      EXPECT_STREQ(e.what(), "''a'' n'est pas une valeur entière valide") << v1 << " " << v2;
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include "app/catalogue/HttpClient.h"
 #include "app/update/ZipExtraction.h"
 #include "common/IntegerText.h"
+#include "common/TextCodec.h"
 
 namespace qm::update {
 namespace {
@@ -48,7 +49,9 @@ int32_t ComponentValue(const std::vector<std::string>& parts, size_t i) {
     throw VersionError("Index de liste hors limites (" + std::to_string(i) + ")");
   }
   const std::optional<int32_t> value = ParseInt32(parts[i]);
-  if (!value) throw VersionError(NotAnIntegerMessage(parts[i]));
+  // Versions are 8-bit text; the message is UTF-8 like every text shown.
+  if (!value)
+    throw VersionError(NotAnIntegerMessage(text::EncodeUtf8(text::DecodeWindows1252(parts[i]))));
   return *value;
 }
 

@@ -50,6 +50,15 @@ TEST(CompareVersion, UncomparableVersionsRaiseAnError) {
   }
 }
 
+TEST(CompareVersion, ErrorTextShowsAnEightBitComponentAsUtf8) {
+  try {
+    TRecup::compare_version("4.\xE9", "4.0");
+    ADD_FAILURE() << "no error";
+  } catch (const VersionError& e) {
+    EXPECT_STREQ(e.what(), "''\xC3\xA9'' n'est pas une valeur entière valide");
+  }
+}
+
 TEST(RenvoiFichier, PartAfterTheLastSlash) {
   EXPECT_EQ(TRecup::renvoi_fichier("http://h/up_qm/ripper/ripperaction.zip"), "ripperaction.zip");
   EXPECT_EQ(TRecup::renvoi_fichier("http://h/up_qm/"), "");

@@ -64,11 +64,13 @@ std::u16string ChildText(const pugi::xml_node record, const char* name) {
   return text::DecodeUtf8(out);
 }
 
-}  // namespace
-
+// The UTF-8 step: the Windows-1252 bytes of `text` decoded as UTF-8 (a lone byte
+// above 127 becomes U+FFFD).
 std::u16string RedecodeAsUtf8(const std::u16string& text) {
   return text::DecodeUtf8(text::EncodeWindows1252(text));
 }
+
+}  // namespace
 
 TabAlbumQM ParseAlbumList(const std::u16string& reply) {
   TabAlbumQM albums;

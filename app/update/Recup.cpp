@@ -117,6 +117,9 @@ int32_t TRecup::Dezippe(const std::string& fichier) {
 
 bool TRecup::RecupInfo() {
   const std::string list = renvoi_dossier_temp() + nom_code_application + "action.lst";
+  // A folder of that name opens as a stream that reads nothing: it is no list file.
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(list, ignored)) return false;
   std::ifstream in(list, std::ios::binary);
   if (!in) return false;
   std::string line(kMaxVersionLineBytes, '\0');

@@ -143,6 +143,9 @@ TEST_F(UpdateFolderTest, RecupInfoReadsTheFirstLineOfTheListFile) {
   recup.nom_code_application = "ripper";
   recup.numero_de_version_de_lappli = "4.0.0.5";
   EXPECT_FALSE(recup.RecupInfo());  // no list file
+  std::filesystem::create_directory(Temp("ripperaction.lst"));
+  EXPECT_FALSE(recup.RecupInfo());  // a folder is no list file
+  std::filesystem::remove(Temp("ripperaction.lst"));
   test::WriteFile(Temp("ripperaction.lst"), "4.0.0.6\r\nfiles\r\n");
   EXPECT_TRUE(recup.RecupInfo());
   test::WriteFile(Temp("ripperaction.lst"), "4.0.0.5\n");

@@ -27,7 +27,4 @@ TabAlbumQM ParseAlbumList(const std::u16string& reply);
 // The `code_barre` of every record, after the UTF-8 step.
 std::vector<std::u16string> ParseBarcodeList(const std::u16string& reply);
 
-// Windows-1252 bytes of `text` decoded as UTF-8 (a lone byte above 127 becomes U+FFFD).
-std::u16string RedecodeAsUtf8(const std::u16string& text);
-
 }  // namespace qm::catalogue

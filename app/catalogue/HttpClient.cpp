@@ -10,10 +10,10 @@
 
 namespace qm::catalogue {
 
-const char kUserAgent[] = "Mozilla/4.0 (compatible; ICS)";
-const char kAcceptHeader[] = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
-
 namespace {
+
+constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; ICS)";
+constexpr char kAcceptHeader[] = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
 
 constexpr long kMaxRedirections = 5;
 // How long one wait for network activity lasts before the pump runs again.
@@ -41,19 +41,19 @@ void InitCurlOnce() {
 struct Exchange {
   const HttpRequest* request = nullptr;
   HttpReply* reply = nullptr;
-  bool too_large = false;
-  bool body_error = false;
 };
 
+// libcurl's callbacks are called from C: nothing may be thrown through them.
 size_t OnReplyData(char* data, size_t size, size_t count, void* user) {
   auto* ex = static_cast<Exchange*>(user);
   const size_t n = size * count;
-  if (n > ex->request->max_reply_bytes - ex->reply->body.size()) {
-    ex->too_large = true;
+  if (n > ex->request->max_reply_bytes - ex->reply->body.size()) return CURL_WRITEFUNC_ERROR;
+  try {
+    ex->reply->body.append(data, n);
+    if (ex->request->on_data) ex->request->on_data(n);
+  } catch (...) {
     return CURL_WRITEFUNC_ERROR;
   }
-  ex->reply->body.append(data, n);
-  if (ex->request->on_data) ex->request->on_data(n);
   return n;
 }
 
@@ -62,7 +62,6 @@ size_t OnBodyRead(char* out, size_t size, size_t count, void* user) {
   try {
     return ex->request->body->Read(out, size * count);
   } catch (...) {
-    ex->body_error = true;
     return CURL_READFUNC_ABORT;
   }
 }
@@ -74,7 +73,6 @@ int OnBodySeek(void* user, curl_off_t offset, int origin) {
     ex->request->body->Rewind();
     return CURL_SEEKFUNC_OK;
   } catch (...) {
-    ex->body_error = true;
     return CURL_SEEKFUNC_FAIL;
   }
 }
@@ -94,6 +92,9 @@ void ConfigureProxy(CURL* h, const std::optional<ProxyConfig>& proxy) {
     return;
   }
   curl_easy_setopt(h, CURLOPT_PROXY, (proxy->host + ":" + proxy->port).c_str());
+  // Only the settings decide: a "no_proxy" variable of the environment must not
+  // send the request around the configured proxy.
+  curl_easy_setopt(h, CURLOPT_NOPROXY, "");
   if (proxy->authenticate) {
     curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxy->login.c_str());
     curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxy->password.c_str());
@@ -184,10 +185,7 @@ HttpReply PerformRequest(const HttpRequest& request, const CancelSignal& cancel)
   Exchange ex{&request, &reply};
   Easy easy(curl_easy_init());
   Multi multi(curl_multi_init());
-  if (!easy || !multi) {
-    reply.error = "libcurl could not be initialised";
-    return reply;
-  }
+  if (!easy || !multi) return reply;
   const Slist headers = BuildHeaders(request);
   Configure(easy.get(), request, headers.get(), ex);
   CURLcode result = CURLE_OK;
@@ -197,17 +195,11 @@ HttpReply PerformRequest(const HttpRequest& request, const CancelSignal& cancel)
     return reply;
   }
   curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &reply.status);
-  if (result != CURLE_OK) {
-    reply.error = ex.too_large    ? "reply too large"
-                  : ex.body_error ? "the request body could not be read"
-                                  : curl_easy_strerror(result);
-  } else if (!IsAnswerStatus(reply.status)) {
-    reply.error = "HTTP status " + std::to_string(reply.status);
-  } else {
+  if (result == CURLE_OK && IsAnswerStatus(reply.status)) {
     reply.outcome = HttpOutcome::kAnswered;
-    return reply;
+  } else {
+    reply.body.clear();
   }
-  reply.body.clear();
   return reply;
 }
 

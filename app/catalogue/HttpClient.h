@@ -21,7 +21,6 @@ namespace qm::catalogue {
 class CancelSignal {
  public:
   void Cancel() { cancelled_.store(true); }
-  void Reset() { cancelled_.store(false); }
   bool IsCancelled() const { return cancelled_.load(); }
 
  private:
@@ -60,11 +59,7 @@ struct HttpReply {
   HttpOutcome outcome = HttpOutcome::kFailed;
   long status = 0;
   std::string body;
-  std::string error;  // what went wrong, for a failed request
 };
-
-extern const char kUserAgent[];
-extern const char kAcceptHeader[];
 
 HttpReply PerformRequest(const HttpRequest& request, const CancelSignal& cancel);
 

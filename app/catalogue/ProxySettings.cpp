@@ -9,6 +9,13 @@ constexpr std::string_view kSection = "Param";
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
+// A settings file that cannot even be looked at (a link loop, a folder that cannot be
+// searched) counts as missing rather than ending the request.
+bool SettingsFileExists(const std::filesystem::path& config_ini) {
+  std::error_code ignored;
+  return std::filesystem::exists(config_ini, ignored);
+}
+
 bool IsBlank(std::string_view s) {
   for (const char c : s) {
     if (static_cast<unsigned char>(c) > 32) return false;
@@ -20,7 +27,7 @@ bool IsBlank(std::string_view s) {
 
 bool lire_parametres_proxy(const std::filesystem::path& config_ini, std::string& host,
                            std::string& port) {
-  if (!std::filesystem::exists(config_ini)) return false;
+  if (!SettingsFileExists(config_ini)) return false;
   const IniFile ini = IniFile::Load(config_ini);
   host = ini.ReadString(kSection, "proxy_host", "");
   port = ini.ReadString(kSection, "proxy_port", "0");
@@ -29,7 +36,7 @@ bool lire_parametres_proxy(const std::filesystem::path& config_ini, std::string&
 
 bool lire_authentification_proxy(const std::filesystem::path& config_ini, std::string& login,
                                  std::string& password) {
-  if (!std::filesystem::exists(config_ini)) return false;
+  if (!SettingsFileExists(config_ini)) return false;
   const IniFile ini = IniFile::Load(config_ini);
   login = ini.ReadString(kSection, "proxy_login", "");
   password = ini.ReadString(kSection, "proxy_pass", "");

@@ -37,7 +37,6 @@ class Transport {
   // Any GET of `url` as given; the reply read as UTF-8.
   std::u16string requete_url(const std::string& url);
 
-  const std::filesystem::path& ProgramFolder() const { return program_folder_; }
   std::filesystem::path ConfigIni() const { return program_folder_ / "config.ini"; }
   std::filesystem::path MarkerFile() const { return program_folder_ / kMarkerFileName; }
   const CancelSignal& Cancel() const { return cancel_; }

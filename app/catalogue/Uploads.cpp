@@ -22,10 +22,6 @@ std::u16string FileNameOf(const std::filesystem::path& path) {
   return text::DecodeUtf8(path.filename().string());
 }
 
-std::u16string Utf16(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
-
 }  // namespace
 
 Uploads::Uploads(Transport& transport, std::string var_url_serveur, StatusBar& status_bar)
@@ -34,7 +30,7 @@ Uploads::Uploads(Transport& transport, std::string var_url_serveur, StatusBar& s
       status_bar_(status_bar) {}
 
 void Uploads::HttpCli1DocData(size_t block_length) {
-  status_bar_.SetStatusText(Utf16(std::to_string(block_length)));
+  status_bar_.SetStatusText(text::DecodeUsAscii(std::to_string(block_length)));
 }
 
 std::u16string Uploads::envoyer_formulaire(const std::string& url,

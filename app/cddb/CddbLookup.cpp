@@ -85,7 +85,9 @@ bool CddbLookup::rechercher_album_cddb(const std::string& identification, Album&
 bool CddbLookup::traiter_reponse_cddb(const std::u16string& reponse, const std::string& base,
                                       Album& album_en_cours) {
   const int32_t status = StatusOf(reponse);
-  const std::u16string remainder = Trim(std::u16string_view(reponse).substr(3));
+  // A reply as short as "5" has a status and an empty remainder.
+  const std::u16string remainder =
+      Trim(std::u16string_view(reponse).substr(std::min<size_t>(3, reponse.size())));
   catalogue::Journal& log = transport_.Log();
   switch (status) {
     case 200:

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "common/TextCodec.h"
 #include "common/TextRules.h"
 
 namespace qm::cddb {
@@ -20,8 +21,7 @@ std::optional<std::u16string_view> FindValue(std::u16string_view entry, std::u16
 }
 
 std::u16string TitleKey(int track) {
-  const std::string digits = std::to_string(track);
-  return u"TTITLE" + std::u16string(digits.begin(), digits.end()) + u"=";
+  return u"TTITLE" + text::DecodeUsAscii(std::to_string(track)) + u"=";
 }
 
 void ReadTitles(std::u16string_view rest, Album& album) {

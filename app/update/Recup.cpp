@@ -6,6 +6,7 @@
 #include "app/catalogue/HttpClient.h"
 #include "app/update/ZipExtraction.h"
 #include "common/IntegerText.h"
+#include "common/TextCodec.h"
 
 namespace qm::update {
 namespace {
@@ -48,7 +49,9 @@ int32_t ComponentValue(const std::vector<std::string>& parts, size_t i) {
     throw VersionError("Index de liste hors limites (" + std::to_string(i) + ")");
   }
   const std::optional<int32_t> value = ParseInt32(parts[i]);
-  if (!value) throw VersionError(NotAnIntegerMessage(parts[i]));
+  // Versions are 8-bit text; the message is UTF-8 like every text shown.
+  if (!value)
+    throw VersionError(NotAnIntegerMessage(text::EncodeUtf8(text::DecodeWindows1252(parts[i]))));
   return *value;
 }
 
@@ -114,6 +117,9 @@ int32_t TRecup::Dezippe(const std::string& fichier) {
 
 bool TRecup::RecupInfo() {
   const std::string list = renvoi_dossier_temp() + nom_code_application + "action.lst";
+  // A folder of that name opens as a stream that reads nothing: it is no list file.
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(list, ignored)) return false;
   std::ifstream in(list, std::ios::binary);
   if (!in) return false;
   std::string line(kMaxVersionLineBytes, '\0');
@@ -127,13 +133,17 @@ int32_t TRecup::compare_version(const std::string& v1, const std::string& v2) {
   const std::vector<std::string> a = SplitAtDots(v1);
   const std::vector<std::string> b = SplitAtDots(v2);
   size_t i = 0;
+  // The offered component is read before the running one, so that the error shown
+  // names the offered one when both are wrong.
   for (;;) {
-    if (ComponentValue(a, i) != ComponentValue(b, i)) break;
+    const int32_t offered = ComponentValue(a, i);
+    if (offered != ComponentValue(b, i)) break;
     ++i;
     if (i + 1 >= a.size()) break;
   }
-  if (i + 1 <= a.size() && ComponentValue(a, i) > ComponentValue(b, i)) return 0;
-  return 1;
+  if (i + 1 > a.size()) return 1;
+  const int32_t offered = ComponentValue(a, i);
+  return offered > ComponentValue(b, i) ? 0 : 1;
 }
 
 std::string TRecup::renvoi_fichier(const std::string& s) {

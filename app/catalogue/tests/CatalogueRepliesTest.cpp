@@ -35,6 +35,7 @@ TEST(AlbumList, RecordsInOrderWithUtf8NamesAndLenientTrackCounts) {
 
 TEST(AlbumList, EncodingDeclarationHasNoEffectAndEmptyListIsEmpty) {
   EXPECT_TRUE(ParseAlbumList(u"<r>\r\n  \r\n</r>").empty());
+  EXPECT_TRUE(ParseAlbumList(u"<?xml version=\"1.0\"?>\r\n<!-- c -->\r\n<r/>\r\n").empty());
   const TabAlbumQM albums = ParseAlbumList(flux_vers_chaine(
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a><nom_album>\xC3\xA9</nom_album>"
       "</a></r>"));
@@ -51,7 +52,9 @@ TEST(BarcodeList, TakesCodeBarreOfEveryRecord) {
 
 TEST(CatalogueReplies, ReplyThatIsNotXmlRaisesAnError) {
   for (const char16_t* reply :
-       {u"", u"Fatal error: database down", u"<a><b></a>", u"<html><body>500</body>", u"\u0000"}) {
+       {u"", u"Fatal error: database down", u"<a><b></a>", u"<html><body>500</body>", u"\u0000",
+        u"<br />\n<b>Warning</b>: mysql_connect() failed<br />\n<albums><a/></albums>",
+        u"<albums><a/></albums>\nWarning", u"Warning<albums><a/></albums>", u"<a/><b/>"}) {
     EXPECT_THROW(ParseAlbumList(reply), CatalogueReplyError);
     EXPECT_THROW(ParseBarcodeList(reply), CatalogueReplyError);
   }

@@ -19,6 +19,9 @@ TEST_F(ProxySettingsTest, MissingFileMeansNoProxyWhateverElse) {
   EXPECT_FALSE(lire_parametres_proxy(ini_, host, port));
   EXPECT_EQ(host, "kept");
   EXPECT_FALSE(ProxyForUrl(ini_, "http://x/").has_value());
+  // A settings file that cannot be looked at counts as missing.
+  std::filesystem::create_symlink(ini_, ini_);
+  EXPECT_FALSE(ProxyForUrl(ini_, "http://x/").has_value());
 }
 
 TEST_F(ProxySettingsTest, ReadsHostPortAndCredentialsWithDefaults) {

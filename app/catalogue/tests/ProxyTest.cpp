@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/catalogue/Transport.h"
 #include "app/catalogue/tests/support/PumpedHttpPeer.h"
@@ -14,6 +16,21 @@ namespace qm::catalogue {
 namespace {
 
 using test::HttpResponse;
+
+// Sets environment variables for the life of the object.
+class EnvironmentVariables {
+ public:
+  explicit EnvironmentVariables(std::vector<std::pair<std::string, std::string>> variables)
+      : variables_(std::move(variables)) {
+    for (const auto& [name, value] : variables_) setenv(name.c_str(), value.c_str(), 1);
+  }
+  ~EnvironmentVariables() {
+    for (const auto& variable : variables_) unsetenv(variable.first.c_str());
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> variables_;
+};
 
 class ProxyTest : public ::testing::Test {
  protected:
@@ -56,6 +73,20 @@ TEST_F(ProxyTest, GoesThroughTheProxyAndRereadsTheSettingsAtEveryRequest) {
   Configure(ProxyLines(proxy.port(), 0));
   EXPECT_EQ(transport_.requete_url(peer_.BaseUrl() + "/second"), u"direct");
   EXPECT_EQ(proxy.Log().find("/second"), std::string::npos);
+}
+
+TEST_F(ProxyTest, EnvironmentProxyVariablesHaveNoEffect) {
+  const std::string dead_proxy = "http://127.0.0.1:" + std::to_string(test::FreeLoopbackPort());
+  const EnvironmentVariables variables(
+      {{"no_proxy", "*"}, {"NO_PROXY", "*"}, {"http_proxy", dead_proxy}});
+  test::TinyProxy proxy;
+  peer_.responses = {HttpResponse(200, "via proxy"), HttpResponse(200, "direct")};
+  Configure(ProxyLines(proxy.port()));
+  EXPECT_EQ(transport_.requete_url(peer_.BaseUrl() + "/first"), u"via proxy");
+  EXPECT_NE(proxy.Log().find("/first"), std::string::npos) << proxy.Log();
+  Configure(ProxyLines(proxy.port(), 0));
+  EXPECT_EQ(transport_.requete_url(peer_.BaseUrl() + "/second"), u"direct");
+  EXPECT_TRUE(window_.log.empty());
 }
 
 TEST_F(ProxyTest, BasicAuthenticationWithTheConfiguredCredentials) {

@@ -116,6 +116,18 @@ TEST_F(UploadsTest, FailuresGiveAnEmptyReplyWithoutRetry) {
   EXPECT_FALSE(std::filesystem::exists(transport_.MarkerFile()));
 }
 
+TEST_F(UploadsTest, StatusBarThatThrowsFailsTheUploadInsteadOfUnwindingThroughTheClient) {
+  struct BrokenStatusBar : StatusBar {
+    void SetStatusText(const std::u16string&) override { throw std::runtime_error("broken"); }
+  } broken;
+  Uploads uploads(transport_, peer_.BaseUrl(), broken);
+  peer_.responses = {HttpResponse(200, "1"), HttpResponse(200, "1")};
+  uploads.envoyer_piste(u"7", 1, u"A", home_ / "Track3.mp3");
+  uploads_.envoyer_piste(u"7", 2, u"B", home_ / "Track3.mp3");
+  EXPECT_EQ(window_.log,
+            (std::vector<std::u16string>{u"A - erreur d'envoi", u"B - envoi terminé"}));
+}
+
 TEST_F(UploadsTest, TrackFileThatCannotBeOpenedEndsTheSendWithAnError) {
   const int writer = open((home_ / "Track3.mp3").c_str(), O_RDWR);
   ASSERT_EQ(flock(writer, LOCK_EX), 0);

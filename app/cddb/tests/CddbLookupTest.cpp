@@ -196,6 +196,20 @@ TEST_F(CddbLookupTest, ReplyWithoutANumericStatusEndsTheLookupWithAnError) {
   EXPECT_TRUE(gateway_.Requests().empty());
 }
 
+TEST_F(CddbLookupTest, RepliesShorterThanAStatusAndARemainder) {
+  // A number alone is a status with nothing after it; no number is the error.
+  EXPECT_FALSE(lookup_.traiter_reponse_cddb(u"5", freedb_.BaseUrl(), album_));
+  EXPECT_FALSE(lookup_.traiter_reponse_cddb(u"202", freedb_.BaseUrl(), album_));
+  EXPECT_EQ(window_.log, (Texts{u"Serveur indisponible", u"Aucun album ne correspond"}));
+  try {
+    lookup_.traiter_reponse_cddb(u"", freedb_.BaseUrl(), album_);
+    FAIL() << "no error raised";
+  } catch (const CddbReplyError& e) {
+    EXPECT_STREQ(e.what(), "'''' n'est pas une valeur entière valide");
+  }
+  EXPECT_TRUE(freedb_.Requests().empty());
+}
+
 TEST(CddbServers, DefaultsWithoutSettings) {
   test::TempDir home;
   const CddbServers servers = LireServeursCddb(home / "config.ini");

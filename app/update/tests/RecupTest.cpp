@@ -37,10 +37,25 @@ TEST(CompareVersion, UncomparableVersionsRaiseAnError) {
            {"4.0.0.5", "4.0"}}) {     // the running version runs out
     EXPECT_THROW(TRecup::compare_version(v1, v2), VersionError) << v1 << " " << v2;
   }
+  // The offered version's component is read first: it is the one named when both
+  // are wrong.
+  for (const auto& [v1, v2] :
+       std::vector<std::pair<std::string, std::string>>{{"4.a", "4.0"}, {"a.0", "b.0"}}) {
+    try {
+      TRecup::compare_version(v1, v2);
+      ADD_FAILURE() << "no error for " << v1 << " " << v2;
+    } catch (const VersionError& e) {
+      EXPECT_STREQ(e.what(), "''a'' n'est pas une valeur entière valide") << v1 << " " << v2;
+    }
+  }
+}
+
+TEST(CompareVersion, ErrorTextShowsAnEightBitComponentAsUtf8) {
   try {
-    TRecup::compare_version("4.a", "4.0");
+    TRecup::compare_version("4.\xE9", "4.0");
+    ADD_FAILURE() << "no error";
   } catch (const VersionError& e) {
-    EXPECT_STREQ(e.what(), "''a'' n'est pas une valeur entière valide");
+    EXPECT_STREQ(e.what(), "''\xC3\xA9'' n'est pas une valeur entière valide");
   }
 }
 
@@ -128,6 +143,9 @@ TEST_F(UpdateFolderTest, RecupInfoReadsTheFirstLineOfTheListFile) {
   recup.nom_code_application = "ripper";
   recup.numero_de_version_de_lappli = "4.0.0.5";
   EXPECT_FALSE(recup.RecupInfo());  // no list file
+  std::filesystem::create_directory(Temp("ripperaction.lst"));
+  EXPECT_FALSE(recup.RecupInfo());  // a folder is no list file
+  std::filesystem::remove(Temp("ripperaction.lst"));
   test::WriteFile(Temp("ripperaction.lst"), "4.0.0.6\r\nfiles\r\n");
   EXPECT_TRUE(recup.RecupInfo());
   test::WriteFile(Temp("ripperaction.lst"), "4.0.0.5\n");

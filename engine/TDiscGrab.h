@@ -63,6 +63,7 @@ class TDiscGrab {
   bool Stream2Wav(const std::u16string& SaveFileName, DWORD BASS_Channel);
   bool Stream2Enc(const std::u16string& SaveFileName, DWORD BASS_Channel);
   bool Stream2WMA(const std::u16string& SaveFileName, DWORD BASS_Channel);
+  void EncodeToWma(HWMENCODE wma, DWORD BASS_Channel);
   // The progress call after a block of a per-track writer.
   void ReportTrackProgress(DWORD channel);
   void ReportProgress(std::optional<uint32_t> progress);

@@ -11,6 +11,7 @@ namespace qm::engine {
 
 void TDiscGrab::RippAlbumTrack(int32_t track) {
   if (!StreamAll(static_cast<int32_t>(Drive), track, FileName)) return;
+  trackLength_ = BASS_CD_GetTrackLength(Drive, static_cast<DWORD>(track));
   uint8_t buffer[kBlockSize];
   do {
     platform::PumpMessages();
@@ -18,7 +19,7 @@ void TDiscGrab::RippAlbumTrack(int32_t track) {
       const DWORD got = BASS_ChannelGetData(WholeStream, buffer, kBlockSize);
       // A failed read counts as a short write: it ends the wait for this track.
       if (!DeliverAlbumBlock(buffer, got)) break;
-      ReportProgress(AlbumProgress(track));
+      ReportProgress(AlbumProgress());
     } catch (const std::exception&) {
       // A failing step of one block does not end the wait for the track.
     }
@@ -52,11 +53,10 @@ void TDiscGrab::DrainMixer() {
   }
 }
 
-// The percent of the track being read, from its CD stream's position.
-std::optional<uint32_t> TDiscGrab::AlbumProgress(int32_t track) {
+// The percent of the track being read (Counter), from its CD stream's position.
+std::optional<uint32_t> TDiscGrab::AlbumProgress() {
   const QWORD position = BASS_ChannelGetPosition(ActStream, BASS_POS_BYTE);
-  const DWORD length = BASS_CD_GetTrackLength(Drive, static_cast<DWORD>(track));
-  return Percent(static_cast<double>(position), static_cast<double>(length));
+  return Percent(static_cast<double>(position), static_cast<double>(trackLength_));
 }
 
 bool TDiscGrab::StreamAll(int32_t DriveNumber, int32_t TrackNumber,
@@ -128,7 +128,7 @@ DWORD BASS_CALLBACK TDiscGrab::WholeStreamProc(HSTREAM, void* buffer, DWORD leng
   const DWORD got = BASS_ChannelGetData(self.ActStream, buffer, length);
   if (got == DWORD(-1)) return 0;
   if (self.EncFormat == 3 && !BASS_WMA_EncodeWrite(self.WMAEncHandle, buffer, got)) return 0;
-  self.ReportProgress(self.AlbumProgress(self.Counter));
+  self.ReportProgress(self.AlbumProgress());
   return got;
 }
 

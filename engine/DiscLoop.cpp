@@ -6,6 +6,10 @@ namespace qm::engine {
 
 void TDiscGrab::RippCD() {
   StopRipp = false;
+  // A stop seen on the block that ended a track leaves TrackReady raised; left so,
+  // it would end the wait for the next rip's first track after one block, and the
+  // track after it would never be opened.
+  TrackReady = false;
   ActStream = kNextTrack;
   WholeStream = 0;
   Counter = 0;

@@ -67,7 +67,18 @@ bool TDiscGrab::Stream2Enc(const std::u16string& SaveFileName, DWORD BASS_Channe
 bool TDiscGrab::Stream2WMA(const std::u16string& SaveFileName, DWORD BASS_Channel) {
   const HWMENCODE wma = OpenWma(SaveFileName);
   if (wma == 0) return false;
-  if (WMAEncBefore != nullptr) WMAEncBefore(Handle(), wma, Counter);
+  try {
+    if (WMAEncBefore != nullptr) WMAEncBefore(Handle(), wma, Counter);
+    EncodeToWma(wma, BASS_Channel);
+  } catch (...) {
+    // Nothing else holds the handle: the file is closed before the error ends the rip.
+    BASS_WMA_EncodeClose(wma);
+    throw;
+  }
+  return BASS_WMA_EncodeClose(wma) != 0;
+}
+
+void TDiscGrab::EncodeToWma(HWMENCODE wma, DWORD BASS_Channel) {
   uint8_t buffer[kBlockSize];
   while (BASS_ChannelIsActive(BASS_Channel) != BASS_ACTIVE_STOPPED) {
     const DWORD got = BASS_ChannelGetData(BASS_Channel, buffer, kBlockSize);
@@ -76,7 +87,6 @@ bool TDiscGrab::Stream2WMA(const std::u16string& SaveFileName, DWORD BASS_Channe
     if (StopRipp) break;
     ReportTrackProgress(BASS_Channel);
   }
-  return BASS_WMA_EncodeClose(wma) != 0;
 }
 
 }  // namespace qm::engine

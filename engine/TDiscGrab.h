@@ -63,6 +63,7 @@ class TDiscGrab {
   bool Stream2Wav(const std::u16string& SaveFileName, DWORD BASS_Channel);
   bool Stream2Enc(const std::u16string& SaveFileName, DWORD BASS_Channel);
   bool Stream2WMA(const std::u16string& SaveFileName, DWORD BASS_Channel);
+  void EncodeToWma(HWMENCODE wma, DWORD BASS_Channel);
   // The progress call after a block of a per-track writer.
   void ReportTrackProgress(DWORD channel);
   void ReportProgress(std::optional<uint32_t> progress);
@@ -88,11 +89,15 @@ class TDiscGrab {
   void CloseAlbum(bool ripEnded);
   void ReleaseAlbumStreams();
   void ReleaseEndedStream();
-  std::optional<uint32_t> AlbumProgress(int32_t track);
+  std::optional<uint32_t> AlbumProgress();
   static DWORD BASS_CALLBACK WholeStreamProc(HSTREAM handle, void* buffer, DWORD length, void* user);
   static void BASS_CALLBACK TrackEndSync(HSYNC handle, DWORD channel, DWORD data, void* user);
 
   uint32_t endedStream_ = 0;     // album mode: the CD stream TrackEndSync saw end, to release
+  // The length of the track being ripped, looked up once when its reading starts:
+  // the progress of every block is measured against it, and asking the drive for
+  // it at every block would cost a system call per block.
+  DWORD trackLength_ = 0;
 };
 
 }  // namespace qm::engine

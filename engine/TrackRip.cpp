@@ -60,6 +60,8 @@ bool TDiscGrab::RippTrack(int32_t DriveNumber, int32_t TrackNumber,
     channel = mixer;
   }
   if (GetChannelCallback != nullptr) GetChannelCallback(Handle(), channel, TrackNumber);
+  // Measured with Counter, which both callers set to the track being ripped.
+  trackLength_ = BASS_CD_GetTrackLength(Drive, static_cast<DWORD>(Counter));
   switch (EncFormat) {
     case 2: Stream2Enc(SaveFileName, channel); break;
     case 1: Stream2Wav(SaveFileName, channel); break;
@@ -97,9 +99,8 @@ bool TDiscGrab::Stream2Wav(const std::u16string& SaveFileName, DWORD BASS_Channe
 void TDiscGrab::ReportTrackProgress(DWORD channel) {
   if (OnProgress == nullptr) return;
   const QWORD position = BASS_ChannelGetPosition(channel, BASS_POS_BYTE);
-  const DWORD length = BASS_CD_GetTrackLength(Drive, static_cast<DWORD>(Counter));
   std::optional<uint32_t> progress =
-      Percent(static_cast<double>(position), static_cast<double>(length));
+      Percent(static_cast<double>(position), static_cast<double>(trackLength_));
   if (progress && Resample) progress = RescaleForResampling(*progress, ResampleFreq, ResampleChannels);
   ReportProgress(progress);
 }

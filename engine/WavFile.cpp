@@ -46,6 +46,15 @@ bool WriteAt(int fd, const uint8_t* data, size_t size, off_t offset) {
   return true;
 }
 
+// Cuts an old file to nothing. A new file is left alone: on ext4, truncating a file
+// (even an empty one) marks it as replaced, and closing it then flushes all its data
+// to the disk at once, which doubles the time a rip spends writing.
+bool Empty(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return false;
+  return st.st_size == 0 || ftruncate(fd, 0) == 0;
+}
+
 }  // namespace
 
 WavFile::WavFile(const std::string& path, const WavFormat& format) {
@@ -54,7 +63,7 @@ WavFile::WavFile(const std::string& path, const WavFormat& format) {
   uint8_t header[kHeaderSize];
   BuildHeader(header, format);
   // Locked first, then emptied: a file another writer holds is not cut short.
-  if (flock(fd_, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd_, 0) != 0 ||
+  if (flock(fd_, LOCK_EX | LOCK_NB) != 0 || !Empty(fd_) ||
       !WriteAt(fd_, header, kHeaderSize, 0) || lseek(fd_, 0, SEEK_END) < 0) {
     const int error = errno;
     close(fd_);

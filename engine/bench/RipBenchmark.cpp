@@ -38,9 +38,16 @@ void CopyFile(const std::filesystem::path& from, const std::filesystem::path& to
   close(out);
 }
 
+// The program shows the progress of every block; so do the rips measured here.
+uint32_t g_lastProgress = 0;
+void DG_STDCALL OnProgress(TDiscGrabHandle, uint32_t progress, uint32_t) {
+  g_lastProgress = progress;
+}
+
 // A ripper with the given output kind on the image drive, in track mode.
 TDiscGrabHandle MakeRipper(uint32_t format, const std::u16string& cmdLine) {
   const TDiscGrabHandle ripper = dg::DiscGrab_Create();
+  dg::DiscGrab_SetProgressCallback(ripper, OnProgress);
   TDiscGrabParams params{};
   params.Drive = qm::test::FirstImageDrive();
   params.EncFormat = format;

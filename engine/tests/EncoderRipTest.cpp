@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "engine/tests/EngineFixture.h"
+#include "platform/MessagePump.h"
 
 namespace qm::engine {
 namespace {
@@ -86,6 +89,19 @@ TEST_F(EncoderRipTest, WmaTracksAreAnnouncedAndDecodeToTheirDuration) {
   EXPECT_EQ(recorder_.wmaOpened[1].second, 1);
   EXPECT_NEAR(DecodedSeconds(names[0]), 1.5, 0.1);
   EXPECT_NEAR(DecodedSeconds(names[1]), 1.0, 0.1);
+}
+
+// An error thrown inside the rip (here by the host's pump) ends it with failure, and
+// the WMA file it was writing is closed, not left open under a forgotten handle.
+TEST_F(EncoderRipTest, AnErrorDuringAWmaTrackClosesTheFile) {
+  platform::SetMessagePump([](void*) { throw std::runtime_error("host failure"); }, nullptr);
+  ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(false, 3)), -1);
+  const auto wma = dir_ / "one.wma";
+  EXPECT_EQ(dg::DiscGrab_RippTrack(ripper_, 0, text::DecodeUtf8(wma.string()).c_str()), 0);
+  platform::SetMessagePump(nullptr, nullptr);
+  ASSERT_EQ(recorder_.wmaOpened.size(), 1u);
+  EXPECT_FALSE(BASS_WMA_EncodeClose(recorder_.wmaOpened[0].first)) << "already closed";
+  EXPECT_NEAR(DecodedSeconds(wma), 10240 / 176400.0, 0.05) << "the one block read";
 }
 
 TEST_F(EncoderRipTest, AlbumWmaGetsTheAudioAlsoWhenResampling) {

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include "engine/tests/EngineFixture.h"
+#include "platform/MessagePump.h"
 
 namespace qm::engine {
 namespace {
@@ -112,6 +113,36 @@ TEST_F(WavRipTest, AStopInAlbumModeClosesTheFileWithWhatWasRead) {
   EXPECT_EQ(Field32(wav, 40), wav.size() - 44);
   EXPECT_TRUE(wav.substr(44) == BinBytes(0, 235).substr(0, wav.size() - 44));
   EXPECT_EQ(recorder_.progress.back(), std::make_pair(100u, 100u));
+}
+
+// A stop seen on the very block that ends a track (asked from the pump just before
+// it) leaves no trace in the next rip of the same object: every track is in it.
+TEST_F(WavRipTest, AStopOnTheBlockThatEndsATrackDoesNotSkipATrackOfTheNextRip) {
+  struct StopAtPump {
+    TDiscGrabHandle ripper;
+    int calls = 0;
+    int stopAt = 0;
+  } pump{ripper_, 0, 0};
+  // The disc loop pumps once at its start, then before every block; track 0 (75
+  // sectors) ends with its 18th block.
+  pump.stopAt = 1 + (75 * test::kSectorBytes + 10239) / 10240;
+  platform::SetMessagePump(
+      [](void* context) {
+        auto& state = *static_cast<StopAtPump*>(context);
+        if (++state.calls == state.stopAt) dg::DiscGrab_StopRipp(state.ripper);
+      },
+      &pump);
+  const auto album = dir_ / "album.wav";
+  SetAlbumFile(album);
+  ASSERT_EQ(dg::DiscGrab_SetParams(ripper_, Params(true, 1)), -1);
+  EXPECT_EQ(dg::DiscGrab_Ripp(ripper_), -1);
+  platform::SetMessagePump(nullptr, nullptr);
+  EXPECT_EQ(std::filesystem::file_size(album), 44u + 75u * test::kSectorBytes);
+
+  ASSERT_EQ(dg::DiscGrab_Ripp(ripper_), -1);
+  const std::string wav = test::ReadFile(album);
+  ASSERT_EQ(wav.size(), 44u + 235u * test::kSectorBytes);
+  EXPECT_TRUE(wav.substr(44) == BinBytes(0, 235));
 }
 
 TEST_F(WavRipTest, AStopAskedBeforeTheRipIsForgotten) {

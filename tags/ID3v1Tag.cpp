@@ -59,8 +59,10 @@ void TID3v1Tag::Clear() {
 int32_t TID3v1Tag::LoadFromStream(TStream& TagStream) {
   Loaded = false;
   TBlock block{};
-  TagStream.Read(block.data(), block.size());
-  if (!StartsWithTag(block)) return ID3v1Result::NoTag;
+  // Fewer than 128 bytes hold no tag, whatever they start with.
+  if (TagStream.Read(block.data(), block.size()) != kTagSize || !StartsWithTag(block)) {
+    return ID3v1Result::NoTag;
+  }
   Title = FieldText(block, kTitle);
   Artist = FieldText(block, kArtist);
   Album = FieldText(block, kAlbum);

@@ -57,7 +57,11 @@ TEST(ID3v1Tag, SaveAppendsThenReplaces) {
 
   ASSERT_EQ(tag.SaveToFile(dir / "new.mp3", false), 0);
   EXPECT_EQ(ReadFile(dir / "new.mp3").size(), 128u);
-  WriteFile(dir / "short.mp3", "TAGshort");  // shorter than a tag: appended, not overwritten
+  WriteFile(dir / "short.mp3", "TAGshort");  // shorter than a tag: no tag, appended, not overwritten
+  TID3v1Tag short_tag;
+  EXPECT_EQ(short_tag.LoadFromFile(dir / "short.mp3"), 0xFFFF);
+  EXPECT_FALSE(short_tag.Loaded);
+  EXPECT_EQ(short_tag.Title, u"");
   ASSERT_EQ(tag.SaveToFile(dir / "short.mp3", false), 0);
   EXPECT_EQ(ReadFile(dir / "short.mp3").substr(0, 8), "TAGshort");
   EXPECT_EQ(ReadFile(dir / "short.mp3").size(), 136u);

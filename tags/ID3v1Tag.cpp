@@ -125,8 +125,10 @@ int32_t TID3v1Tag::SaveToFile(const std::filesystem::path& FileName, bool WriteL
     auto file = TFileStream::Open(FileName, exists ? TFileAccess::ReadWrite : TFileAccess::Create,
                                   TFileShare::DenyWrite);
     if (!file) return ID3v1Result::FileNotFound;
-    if (WriteLyricsTag) LyricsTagSaveToStream(*file);
-    file->Seek(TagPosition(*file));
+    // A block just written ends the file: the tag goes after it, never over
+    // 128 bytes of the block that happen to start with "TAG".
+    const bool block_written = WriteLyricsTag && LyricsTagSaveToStream(*file) == ID3v1Result::Success;
+    file->Seek(block_written ? file->Size() : TagPosition(*file));
     const int32_t result = SaveToStream(*file);
     if (result == ID3v1Result::Success) this->FileName = FileName.u16string();
     return result;

@@ -235,6 +235,26 @@ TEST(Lyrics3, FileRoundTripAndExtendedFields) {
   EXPECT_EQ(RemoveTagsFromFile(dir / "missing.mp3"), 0xFFFF);
 }
 
+TEST(Lyrics3, TagFollowsABlockWhoseLastBytesStartWithTag) {
+  TempDir dir;
+  const auto path = dir / "t.mp3";
+  WriteFile(path, kAudio);
+  TID3v1Tag tag;
+  tag.Title = u"Title";
+  // 200 bytes of lyrics put "TAG" exactly 128 bytes before the end of the block.
+  std::u16string lyrics(200, u'l');
+  lyrics.replace(87, 3, u"TAG");
+  tag.SetLyrics(lyrics);
+  ASSERT_EQ(tag.SaveToFile(path, true), 0);
+  const std::string file = ReadFile(path);
+  ASSERT_EQ(file.size(), kAudio.size() + 245 + 128);
+  EXPECT_EQ(file.substr(file.size() - 256, 3), "TAG");
+  TID3v1Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_EQ(loaded.Title, u"Title");
+  EXPECT_EQ(loaded.GetLyrics(), lyrics);
+}
+
 TEST(Lyrics3, ExtendedFieldReplacesOnlyWhatItCompletes) {
   TempDir dir;
   const std::string album30(30, 'A');

@@ -252,6 +252,28 @@ TEST(ID3v2SaveContainer, Rf64SizeInDs64) {
   EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(12, 'a'));
 }
 
+TEST(ID3v2SaveContainer, Rf64WithAShortDs64KeepsItsChunkList) {
+  // A 32-bit size and a ds64 chunk too short to hold the 64-bit sizes: it is
+  // passed over like any chunk, and the tag chunk goes after the last one.
+  TempDir dir;
+  const auto path = dir / "short.wav";
+  WriteBytes(path, Form("RF64", "WAVE", Cat({Chunk("ds64", Bytes(4, 0)), Chunk("fmt ", Bytes(16, 1)),
+                                             Chunk("data", Bytes(10, 0x21))})));
+  TID3v2Tag tag;
+  for (size_t length : {12, 5000}) {  // added, then grown
+    FillTag(tag, length);
+    ASSERT_EQ(tag.SaveToFile(path), 0) << length;
+    const Bytes saved = ReadBytes(path);
+    const auto chunks = Chunks(saved, false);
+    ASSERT_EQ(chunks.size(), 4u) << length;
+    EXPECT_EQ(chunks[3].id, "id3 ");
+    EXPECT_EQ(Le32(saved, 4), saved.size() - 8);
+    TID3v2Tag loaded;
+    ASSERT_EQ(loaded.LoadFromFile(path), 0) << length;
+    EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(length, 'a'));
+  }
+}
+
 TEST(ID3v2SaveContainer, RefusalsLeaveTheFileUnchanged) {
   TempDir dir;
   struct Case { std::string name; Bytes file; int32_t result; };

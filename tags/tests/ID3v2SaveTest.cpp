@@ -90,6 +90,21 @@ TEST(ID3v2SaveFile, MpegRewriteThenInPlaceThenRewriteAgain) {
   EXPECT_EQ(loaded.FileName, path.u16string());
 }
 
+TEST(ID3v2SaveFile, TagClaimingMoreThanTheFileIsBoundByIt) {
+  // A cut-off file whose tag header claims a million bytes: the save stays
+  // within the file instead of writing the claimed size.
+  TempDir dir;
+  const auto path = dir / "cut.mp3";
+  WriteBytes(path, Cat({TagHeader(3, 0, 1000000), Bytes(50, 0)}));
+  TID3v2Tag tag;
+  FillTag(tag, 4);
+  ASSERT_EQ(tag.SaveToFile(path), 0);
+  EXPECT_EQ(ReadBytes(path).size(), 60u);
+  TID3v2Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(4, 'a'));
+}
+
 TEST(ID3v2SaveFile, SharingRules) {
   TempDir dir;
   const auto path = dir / "shared.mp3";

@@ -84,7 +84,7 @@ int32_t TID3v1Tag::LoadFromFile(const std::filesystem::path& FileName) {
     if (!file) return ID3v1Result::NoTag;
     file->Seek(TagPosition(*file));
     const int32_t result = LoadFromStream(*file);
-    if (result == ID3v1Result::Success) this->FileName = FileName.u16string();
+    if (result == ID3v1Result::Success) this->FileName = FileNameText(FileName);
     // A malformed Lyrics3 block makes the whole load fail, after the ID3v1 fields were set.
     if (ReadLyricsTag(*file) == TLyricsRead::Malformed) return ID3v1Result::NoTag;
     return result;
@@ -130,7 +130,7 @@ int32_t TID3v1Tag::SaveToFile(const std::filesystem::path& FileName, bool WriteL
     const bool block_written = WriteLyricsTag && LyricsTagSaveToStream(*file) == ID3v1Result::Success;
     file->Seek(block_written ? file->Size() : TagPosition(*file));
     const int32_t result = SaveToStream(*file);
-    if (result == ID3v1Result::Success) this->FileName = FileName.u16string();
+    if (result == ID3v1Result::Success) this->FileName = FileNameText(FileName);
     return result;
   } catch (...) {
     return ID3v1Result::NoTag;

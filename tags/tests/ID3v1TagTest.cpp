@@ -67,6 +67,21 @@ TEST(ID3v1Tag, SaveAppendsThenReplaces) {
   EXPECT_EQ(ReadFile(dir / "short.mp3").size(), 136u);
 }
 
+TEST(ID3v1Tag, FileNameThatIsNotUtf8) {
+  // A name in Latin-1 bytes: saving and loading succeed and name the file as well as they can.
+  TempDir dir;
+  const auto path = dir / "caf\xE9.mp3";
+  WriteFile(path, kAudio);
+  TID3v1Tag tag;
+  tag.Title = u"Title";
+  ASSERT_EQ(tag.SaveToFile(path, true), 0);
+  EXPECT_TRUE(tag.FileName.ends_with(u"/caf\uFFFD.mp3"));
+  TID3v1Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_EQ(loaded.Title, u"Title");
+  EXPECT_EQ(loaded.FileName, tag.FileName);
+}
+
 TEST(ID3v1Tag, PartialSignaturesAreNoTag) {
   TempDir dir;
   for (const std::string signature : {"TAx", "xAG", "TaG"}) {

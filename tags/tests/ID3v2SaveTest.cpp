@@ -105,6 +105,19 @@ TEST(ID3v2SaveFile, TagClaimingMoreThanTheFileIsBoundByIt) {
   EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(4, 'a'));
 }
 
+TEST(ID3v2SaveFile, FileNameThatIsNotUtf8) {
+  // A name in Latin-1 bytes: the load still succeeds and names the file as well as it can.
+  TempDir dir;
+  const auto path = dir / "caf\xE9.mp3";
+  WriteBytes(path, Audio());
+  TID3v2Tag tag;
+  FillTag(tag, 5);
+  ASSERT_EQ(tag.SaveToFile(path), 0);
+  TID3v2Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_TRUE(loaded.FileName.ends_with(u"/caf\uFFFD.mp3"));
+}
+
 TEST(ID3v2SaveFile, SharingRules) {
   TempDir dir;
   const auto path = dir / "shared.mp3";

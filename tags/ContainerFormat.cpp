@@ -63,7 +63,7 @@ bool ReadDs64(TStream& stream, const TChunkHeader& header, uint64_t& riff_size,
               uint64_t& data_size) {
   uint64_t sample_count = 0;
   uint32_t table_length = 0;
-  return header.size >= 28 && ReadUInt64LE(stream, riff_size) &&
+  return header.size >= kDs64Size && ReadUInt64LE(stream, riff_size) &&
          ReadUInt64LE(stream, data_size) && ReadUInt64LE(stream, sample_count) &&
          ReadUInt32(stream, table_length, false);
 }
@@ -82,7 +82,8 @@ uint32_t FindTagChunk(TStream& stream, TContainer kind) {
     const int64_t data_start = stream.Position();
     // An empty tag chunk holds no tag; a later one may.
     if (header.Id() == TagChunkId(kind) && header.size != 0) return header.size;
-    if (kind == TContainer::Rf64 && header.Id() == "ds64") {
+    // A ds64 chunk too short for its sizes is passed over like any chunk.
+    if (kind == TContainer::Rf64 && header.Id() == "ds64" && header.size >= kDs64Size) {
       uint64_t riff_size = 0;
       if (!ReadDs64(stream, header, riff_size, ds64_data_size)) return 0;
     }

@@ -37,6 +37,9 @@ bool ReadChunkHeader(TStream& stream, TChunkHeader& header, TContainer kind);
 int64_t ChunkEnd(int64_t data_start, const TChunkHeader& header, TContainer kind,
                  uint64_t ds64_data_size);
 
+// The bytes of a "ds64" chunk that hold its sizes.
+constexpr uint32_t kDs64Size = 28;
+
 // Reads the rest of a "ds64" chunk whose header was just read and gives its
 // 64-bit data size; false when it is too short.
 bool ReadDs64(TStream& stream, const TChunkHeader& header, uint64_t& riff_size,

@@ -61,8 +61,10 @@ bool WalkChunks(TStream& stream, TForm& form, int64_t limit, std::string_view wa
     const int64_t data_start = stream.Position();
     if (header.Id() == wanted && header.size != 0) return true;
     if (form.kind == TContainer::Rf64 && header.Id() == "ds64") {
+      // A ds64 chunk too short for its sizes, or cut off, gives none; either
+      // way the walk goes on after the chunk's claimed end, never from inside it.
       uint64_t riff_size = 0;
-      if (!ReadDs64(stream, header, riff_size, form.ds64_data_size)) return false;
+      ReadDs64(stream, header, riff_size, form.ds64_data_size);
     }
     stream.Seek(ChunkEnd(data_start, header, form.kind, form.ds64_data_size));
   }

@@ -39,7 +39,6 @@ class TBodyReader {
 
   bool AtEnd() const { return pos_ >= body_.size(); }
   size_t Remaining() const { return body_.size() - pos_; }
-  size_t Position() const { return pos_; }
   void Seek(size_t pos) { pos_ = pos < body_.size() ? pos : body_.size(); }
   void Skip(size_t count) { Seek(pos_ + count); }
   // The next byte, or -1 at the end.

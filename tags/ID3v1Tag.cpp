@@ -59,8 +59,10 @@ void TID3v1Tag::Clear() {
 int32_t TID3v1Tag::LoadFromStream(TStream& TagStream) {
   Loaded = false;
   TBlock block{};
-  TagStream.Read(block.data(), block.size());
-  if (!StartsWithTag(block)) return ID3v1Result::NoTag;
+  // Fewer than 128 bytes hold no tag, whatever they start with.
+  if (TagStream.Read(block.data(), block.size()) != kTagSize || !StartsWithTag(block)) {
+    return ID3v1Result::NoTag;
+  }
   Title = FieldText(block, kTitle);
   Artist = FieldText(block, kArtist);
   Album = FieldText(block, kAlbum);
@@ -82,7 +84,7 @@ int32_t TID3v1Tag::LoadFromFile(const std::filesystem::path& FileName) {
     if (!file) return ID3v1Result::NoTag;
     file->Seek(TagPosition(*file));
     const int32_t result = LoadFromStream(*file);
-    if (result == ID3v1Result::Success) this->FileName = FileName.u16string();
+    if (result == ID3v1Result::Success) this->FileName = FileNameText(FileName);
     // A malformed Lyrics3 block makes the whole load fail, after the ID3v1 fields were set.
     if (ReadLyricsTag(*file) == TLyricsRead::Malformed) return ID3v1Result::NoTag;
     return result;
@@ -123,10 +125,12 @@ int32_t TID3v1Tag::SaveToFile(const std::filesystem::path& FileName, bool WriteL
     auto file = TFileStream::Open(FileName, exists ? TFileAccess::ReadWrite : TFileAccess::Create,
                                   TFileShare::DenyWrite);
     if (!file) return ID3v1Result::FileNotFound;
-    if (WriteLyricsTag) LyricsTagSaveToStream(*file);
-    file->Seek(TagPosition(*file));
+    // A block just written ends the file: the tag goes after it, never over
+    // 128 bytes of the block that happen to start with "TAG".
+    const bool block_written = WriteLyricsTag && LyricsTagSaveToStream(*file) == ID3v1Result::Success;
+    file->Seek(block_written ? file->Size() : TagPosition(*file));
     const int32_t result = SaveToStream(*file);
-    if (result == ID3v1Result::Success) this->FileName = FileName.u16string();
+    if (result == ID3v1Result::Success) this->FileName = FileNameText(FileName);
     return result;
   } catch (...) {
     return ID3v1Result::NoTag;

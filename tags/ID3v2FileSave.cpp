@@ -97,7 +97,8 @@ int32_t TID3v2Tag::SaveToOpenFile(TFileStream& file, const std::filesystem::path
 int32_t TID3v2Tag::SaveToMpegFile(TFileStream& file, const std::filesystem::path& FileName,
                                   bool exclusive) {
   const int64_t new_size = CalculateTagSize(0);
-  const int64_t old_size = ProbeExistingTag(file);
+  // A tag never reaches beyond the file's end, whatever its header claims.
+  const int64_t old_size = std::min(ProbeExistingTag(file), file.Size());
   if (old_size > 0 && old_size >= new_size) {
     // The old tag's place holds the new one: only the tag area is written.
     return SaveToStream(file, old_size - new_size);

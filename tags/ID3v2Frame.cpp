@@ -2,6 +2,8 @@
 // and the two extended headers.
 #include <zlib.h>
 
+#include <new>
+
 #include "tags/ID3v2Tag.h"
 
 namespace qm::tags {
@@ -27,6 +29,11 @@ bool TransformBody(TMemoryStream& body, Transform transform) {
 bool Inflate(std::span<const uint8_t> in, std::vector<uint8_t>& out) {
   z_stream z{};
   if (inflateInit(&z) != Z_OK) return false;
+  // Ends the zlib stream however this function is left.
+  struct TInflateEnd {
+    z_stream& z;
+    ~TInflateEnd() { inflateEnd(&z); }
+  } end{z};
   z.next_in = const_cast<Bytef*>(in.data());
   z.avail_in = static_cast<uInt>(in.size());
   out.resize(std::min<size_t>(std::max<size_t>(in.size() * 4, 1024), kMaxInflatedSize));
@@ -43,7 +50,6 @@ bool Inflate(std::span<const uint8_t> in, std::vector<uint8_t>& out) {
     if (rc == Z_BUF_ERROR) rc = Z_OK;
   }
   out.resize(z.total_out);
-  inflateEnd(&z);
   return rc == Z_STREAM_END;
 }
 
@@ -112,7 +118,12 @@ bool TID3v2Frame::Compress() {
 bool TID3v2Frame::DeCompress() {
   if (Stream.Size() <= 4) return false;
   std::vector<uint8_t> unpacked;
-  if (!Inflate(Stream.View(), unpacked)) return false;
+  try {
+    if (!Inflate(Stream.View(), unpacked)) return false;
+  } catch (const std::bad_alloc&) {
+    // The output size comes from the file: what memory cannot hold is refused.
+    return false;
+  }
   Stream.Assign(std::move(unpacked));
   Compressed = false;
   DataLengthIndicator = false;

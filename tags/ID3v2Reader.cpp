@@ -99,7 +99,7 @@ int32_t TID3v2Tag::LoadFromFile(const std::filesystem::path& FileName) {
     if (!file) return ID3v2Result::ErrorOpeningFile;
     const int32_t result = LoadFromStream(*file);
     if (result == ID3v2Result::Success || result == ID3v2Result::NotSupportedVersion) {
-      this->FileName = FileName.u16string();
+      this->FileName = FileNameText(FileName);
     }
     return result;
   } catch (...) {

@@ -72,6 +72,8 @@ std::u16string DateTimeToTimeText(double DateTime) {
   int64_t year = 0;
   unsigned month = 0, day = 0;
   CivilFromDays(days + kDaysFrom1970To1899, year, month, day);
+  // Only the years that the text and its reader describe.
+  if (year < 1 || year > 9999) return {};
   const int64_t seconds = milliseconds / 1000;
   char text[64];
   std::snprintf(text, sizeof text, "%02lld-%02u-%02uT%02lld:%02lld:%02lld", static_cast<long long>(year), month,

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/TextCodec.h"
+
 namespace qm::tags {
 namespace {
 constexpr size_t kCopyBlock = 256 * 1024;
@@ -163,5 +165,7 @@ bool TFileStream::CopyModeFrom(const std::filesystem::path& other) {
   struct stat st {};
   return stat(other.c_str(), &st) == 0 && fchmod(fd_, st.st_mode & 07777) == 0;
 }
+
+std::u16string FileNameText(const std::filesystem::path& path) { return qm::text::DecodeUtf8(path.native()); }
 
 }  // namespace qm::tags

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace qm::tags {
@@ -107,5 +108,9 @@ class TFileStream final : public TStream {
   int64_t buffer_start_ = 0;
   size_t buffer_length_ = 0;
 };
+
+// The name of a file as text. Bytes of the name that are not UTF-8 become
+// U+FFFD instead of raising, so that naming a file never fails a load or save.
+std::u16string FileNameText(const std::filesystem::path& path);
 
 }  // namespace qm::tags

@@ -57,10 +57,29 @@ TEST(ID3v1Tag, SaveAppendsThenReplaces) {
 
   ASSERT_EQ(tag.SaveToFile(dir / "new.mp3", false), 0);
   EXPECT_EQ(ReadFile(dir / "new.mp3").size(), 128u);
-  WriteFile(dir / "short.mp3", "TAGshort");  // shorter than a tag: appended, not overwritten
+  WriteFile(dir / "short.mp3", "TAGshort");  // shorter than a tag: no tag, appended, not overwritten
+  TID3v1Tag short_tag;
+  EXPECT_EQ(short_tag.LoadFromFile(dir / "short.mp3"), 0xFFFF);
+  EXPECT_FALSE(short_tag.Loaded);
+  EXPECT_EQ(short_tag.Title, u"");
   ASSERT_EQ(tag.SaveToFile(dir / "short.mp3", false), 0);
   EXPECT_EQ(ReadFile(dir / "short.mp3").substr(0, 8), "TAGshort");
   EXPECT_EQ(ReadFile(dir / "short.mp3").size(), 136u);
+}
+
+TEST(ID3v1Tag, FileNameThatIsNotUtf8) {
+  // A name in Latin-1 bytes: saving and loading succeed and name the file as well as they can.
+  TempDir dir;
+  const auto path = dir / "caf\xE9.mp3";
+  WriteFile(path, kAudio);
+  TID3v1Tag tag;
+  tag.Title = u"Title";
+  ASSERT_EQ(tag.SaveToFile(path, true), 0);
+  EXPECT_TRUE(tag.FileName.ends_with(u"/caf\uFFFD.mp3"));
+  TID3v1Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_EQ(loaded.Title, u"Title");
+  EXPECT_EQ(loaded.FileName, tag.FileName);
 }
 
 TEST(ID3v1Tag, PartialSignaturesAreNoTag) {
@@ -229,6 +248,26 @@ TEST(Lyrics3, FileRoundTripAndExtendedFields) {
   EXPECT_EQ(ReadFile(path), kAudio);
   EXPECT_EQ(RemoveTagsFromFile(path), 0xFFFF);
   EXPECT_EQ(RemoveTagsFromFile(dir / "missing.mp3"), 0xFFFF);
+}
+
+TEST(Lyrics3, TagFollowsABlockWhoseLastBytesStartWithTag) {
+  TempDir dir;
+  const auto path = dir / "t.mp3";
+  WriteFile(path, kAudio);
+  TID3v1Tag tag;
+  tag.Title = u"Title";
+  // 200 bytes of lyrics put "TAG" exactly 128 bytes before the end of the block.
+  std::u16string lyrics(200, u'l');
+  lyrics.replace(87, 3, u"TAG");
+  tag.SetLyrics(lyrics);
+  ASSERT_EQ(tag.SaveToFile(path, true), 0);
+  const std::string file = ReadFile(path);
+  ASSERT_EQ(file.size(), kAudio.size() + 245 + 128);
+  EXPECT_EQ(file.substr(file.size() - 256, 3), "TAG");
+  TID3v1Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_EQ(loaded.Title, u"Title");
+  EXPECT_EQ(loaded.GetLyrics(), lyrics);
 }
 
 TEST(Lyrics3, ExtendedFieldReplacesOnlyWhatItCompletes) {

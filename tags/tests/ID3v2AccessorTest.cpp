@@ -344,6 +344,11 @@ TEST(ID3v2TimeFrames, TextAndDateTimes) {
   EXPECT_EQ(DateTimeToTimeText(date_time), u"2011-03-04T05:06:07");
   EXPECT_EQ(DateTimeToTimeText(0), u"1899-12-30T00:00:00");
   EXPECT_EQ(DateTimeToTimeText(-692132), u"05-01-01T00:00:00");  // year 5
+  // The years 1 to 9999 and nothing beyond: year 0 or 10000 gives no text.
+  EXPECT_EQ(DateTimeToTimeText(-693593), u"01-01-01T00:00:00");
+  EXPECT_EQ(DateTimeToTimeText(2958465.5), u"9999-12-31T12:00:00");
+  EXPECT_EQ(DateTimeToTimeText(-693594), u"");
+  EXPECT_EQ(DateTimeToTimeText(2958466), u"");
   TID3v2Tag tag;
   ASSERT_TRUE(tag.SetTime(u"TDRC", date_time));
   EXPECT_EQ(Body(*tag.Frames[0]), Cat({B({0}), B("2011-03-04T05:06:07"), B({0})}));

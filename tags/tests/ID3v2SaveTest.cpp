@@ -90,6 +90,34 @@ TEST(ID3v2SaveFile, MpegRewriteThenInPlaceThenRewriteAgain) {
   EXPECT_EQ(loaded.FileName, path.u16string());
 }
 
+TEST(ID3v2SaveFile, TagClaimingMoreThanTheFileIsBoundByIt) {
+  // A cut-off file whose tag header claims a million bytes: the save stays
+  // within the file instead of writing the claimed size.
+  TempDir dir;
+  const auto path = dir / "cut.mp3";
+  WriteBytes(path, Cat({TagHeader(3, 0, 1000000), Bytes(50, 0)}));
+  TID3v2Tag tag;
+  FillTag(tag, 4);
+  ASSERT_EQ(tag.SaveToFile(path), 0);
+  EXPECT_EQ(ReadBytes(path).size(), 60u);
+  TID3v2Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(4, 'a'));
+}
+
+TEST(ID3v2SaveFile, FileNameThatIsNotUtf8) {
+  // A name in Latin-1 bytes: the load still succeeds and names the file as well as it can.
+  TempDir dir;
+  const auto path = dir / "caf\xE9.mp3";
+  WriteBytes(path, Audio());
+  TID3v2Tag tag;
+  FillTag(tag, 5);
+  ASSERT_EQ(tag.SaveToFile(path), 0);
+  TID3v2Tag loaded;
+  ASSERT_EQ(loaded.LoadFromFile(path), 0);
+  EXPECT_TRUE(loaded.FileName.ends_with(u"/caf\uFFFD.mp3"));
+}
+
 TEST(ID3v2SaveFile, SharingRules) {
   TempDir dir;
   const auto path = dir / "shared.mp3";
@@ -250,6 +278,28 @@ TEST(ID3v2SaveContainer, Rf64SizeInDs64) {
   TID3v2Tag loaded;
   ASSERT_EQ(loaded.LoadFromFile(path), 0);
   EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(12, 'a'));
+}
+
+TEST(ID3v2SaveContainer, Rf64WithAShortDs64KeepsItsChunkList) {
+  // A 32-bit size and a ds64 chunk too short to hold the 64-bit sizes: it is
+  // passed over like any chunk, and the tag chunk goes after the last one.
+  TempDir dir;
+  const auto path = dir / "short.wav";
+  WriteBytes(path, Form("RF64", "WAVE", Cat({Chunk("ds64", Bytes(4, 0)), Chunk("fmt ", Bytes(16, 1)),
+                                             Chunk("data", Bytes(10, 0x21))})));
+  TID3v2Tag tag;
+  for (size_t length : {12, 5000}) {  // added, then grown
+    FillTag(tag, length);
+    ASSERT_EQ(tag.SaveToFile(path), 0) << length;
+    const Bytes saved = ReadBytes(path);
+    const auto chunks = Chunks(saved, false);
+    ASSERT_EQ(chunks.size(), 4u) << length;
+    EXPECT_EQ(chunks[3].id, "id3 ");
+    EXPECT_EQ(Le32(saved, 4), saved.size() - 8);
+    TID3v2Tag loaded;
+    ASSERT_EQ(loaded.LoadFromFile(path), 0) << length;
+    EXPECT_EQ(Body(*loaded.Frames[0]), Bytes(length, 'a'));
+  }
 }
 
 TEST(ID3v2SaveContainer, RefusalsLeaveTheFileUnchanged) {

@@ -138,12 +138,15 @@ class SocketStream : public httplib::Stream {
   size_t limit_ = kMaxHeadBytes;
 };
 
-// Keeps the headers as received, then hides a multipart content type from the
-// library so that it reads the body into Request::body instead of parsing it.
+// Keeps the headers as received, then hides from the library what would make
+// it transform the body: a multipart content type (it would parse the parts)
+// and a content coding (it would inflate gzip, deflate or brotli data without
+// any bound). Request::body then holds the bytes as sent.
 void KeepRawRequest(httplib::Request& req, RawServer::Exchange& exchange) {
   for (const auto& [name, value] : req.headers)
     if (!IsAddedByLibrary(name)) exchange.headers.emplace(name, value);
   if (req.is_multipart_form_data()) req.headers.erase("Content-Type");
+  req.headers.erase("Content-Encoding");
 }
 
 }  // namespace

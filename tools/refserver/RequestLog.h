@@ -11,7 +11,8 @@
 // status is the HTTP status answered, 0 for a dropped connection; target is the
 // request target exactly as sent (path and query, never holding a space);
 // method and version are "-" when the request line could not be read. The body
-// is the raw request body (transfer coding removed), possibly binary.
+// is the raw request body (transfer coding removed, content coding kept),
+// possibly binary.
 // full-body-length is the size received; body-length is smaller only when the
 // log reached its memory bound (kMaxBodyBytes over all records), in which case
 // the body holds the first body-length bytes. The log keeps the last kMaxRecords

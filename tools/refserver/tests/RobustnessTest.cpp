@@ -1,5 +1,6 @@
 // The server against clients that misbehave, and its command line.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -111,6 +112,34 @@ TEST(RobustnessTest, AHeadThatNeverEndsIsCutOff) {
     EXPECT_LT(SendUntilRefused(server.port(), c.start, c.filler, size_t{64} << 20),
               size_t{16} << 20)
         << c.what;
+}
+
+TEST(RobustnessTest, ACompressedBodyIsKeptAsSentNotInflated) {
+  RefServer server({.seed = "album A\n"});
+  const std::string plain = MultipartBody({{"id_album", "1"},
+                                           {"num_piste", "1"},
+                                           {"filename", "T"},
+                                           {"file", std::string(1 << 20, '\0'), "t.mp3"}});
+  std::string packed(compressBound(plain.size()), '\0');
+  uLongf packed_size = packed.size();
+  ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(packed.data()), &packed_size,
+                      reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 9),
+            Z_OK);
+  packed.resize(packed_size);
+
+  const std::string reply = RawExchange(
+      server.port(), std::string("POST /application/ripper/audio_fonction_ripper_upl.php "
+                                 "HTTP/1.0\r\nContent-Type: ") +
+                         kMultipartType + "\r\nContent-Encoding: deflate\r\nContent-Length: " +
+                         std::to_string(packed.size()) + "\r\n\r\n" + packed);
+  EXPECT_EQ(StatusLine(reply), "HTTP/1.1 200 OK");
+  EXPECT_FALSE(reply.ends_with("\r\n\r\n1")) << reply;
+  EXPECT_EQ(server.CatalogueXml().find("<piste"), std::string::npos);
+  const auto log = server.Requests();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].Header("Content-Encoding"), "deflate");
+  EXPECT_EQ(log[0].full_body_length, packed.size());
+  EXPECT_TRUE(log[0].body == packed);
 }
 
 TEST(RobustnessTest, ConcurrentUploadsToOneAlbumAreAllKept) {

@@ -33,8 +33,8 @@ CREATE TABLE piste (
 PRAGMA user_version = 1;
 )sql";
 
-constexpr size_t kMaxIdBytes = 64;
-constexpr size_t kMaxNameBytes = 1000;
+constexpr size_t kMaxIdBytes = Catalogue::kMaxIdBytes;
+constexpr size_t kMaxNameBytes = Catalogue::kMaxNameBytes;
 constexpr size_t kMaxBarcodeBytes = 64;
 constexpr size_t kMaxBarcodes = 100;
 constexpr size_t kMaxTracks = 999;

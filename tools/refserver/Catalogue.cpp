@@ -50,8 +50,16 @@ void CheckText(std::string_view value, size_t max_bytes, const char* what) {
     if (c < 0x20 || c == 0x7F) throw Refusal(std::string(what) + " contient un caractère de contrôle");
 }
 
+// The program reads an identifier in its 8-bit code page and sends it back as
+// it read it, so only an ASCII identifier finds its album again.
+void CheckIdentifier(std::string_view id) {
+  CheckText(id, kMaxIdBytes, "L'identifiant");
+  for (unsigned char c : id)
+    if (c > 0x7F) throw Refusal("L'identifiant " + std::string(id) + " n'est pas en ASCII");
+}
+
 void CheckAlbum(const NewAlbum& album) {
-  if (!album.id_album.empty()) CheckText(album.id_album, kMaxIdBytes, "L'identifiant");
+  if (!album.id_album.empty()) CheckIdentifier(album.id_album);
   CheckText(album.nom_album, kMaxNameBytes, "Le nom de l'album");
   if (album.codes_barres.size() > kMaxBarcodes) throw Refusal("Trop de codes-barres");
   for (const std::string& code : album.codes_barres)

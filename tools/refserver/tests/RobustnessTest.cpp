@@ -189,6 +189,9 @@ TEST(CommandLineTest, AFaultySeedOrABusyPortStopsTheStart) {
   EXPECT_EQ(seeded.exit_code, 1);
   EXPECT_NE(seeded.err.find("seed line 3"), std::string::npos) << seeded.err;
 
+  // The program could not send a non-ASCII identifier back as it came.
+  EXPECT_THROW(RefServer({.seed = "album A\nid \xC3\xA9t\xC3\xA9\n"}), std::runtime_error);
+
   RefServer running;
   const auto busy = RunProcess({BinPath("qm_refserver").string(), "--port",
                                 std::to_string(running.port()), "--data", (dir / "other").string()});

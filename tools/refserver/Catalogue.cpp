@@ -40,14 +40,17 @@ constexpr size_t kMaxBarcodes = 100;
 constexpr size_t kMaxTracks = 999;
 
 // A value fit to be stored and shown: valid UTF-8, not empty, within its bound,
-// and free of control characters, which XML replies cannot carry.
+// and free of control characters and of U+FFFE and U+FFFF, which XML replies
+// cannot carry.
 void CheckText(std::string_view value, size_t max_bytes, const char* what) {
   if (value.empty()) throw Refusal(std::string(what) + " est vide");
   if (value.size() > max_bytes) throw Refusal(std::string(what) + " est trop long");
-  if (text::EncodeUtf8(text::DecodeUtf8(value)) != value)
+  const std::u16string decoded = text::DecodeUtf8(value);
+  if (text::EncodeUtf8(decoded) != value)
     throw Refusal(std::string(what) + " n'est pas en UTF-8 valide");
-  for (unsigned char c : value)
-    if (c < 0x20 || c == 0x7F) throw Refusal(std::string(what) + " contient un caractère de contrôle");
+  for (char16_t c : decoded)
+    if (c < 0x20 || c == 0x7F || c == 0xFFFE || c == 0xFFFF)
+      throw Refusal(std::string(what) + " contient un caractère interdit en XML");
 }
 
 // The program reads an identifier in its 8-bit code page and sends it back as

@@ -33,6 +33,7 @@ std::vector<std::string> Arguments(const RefServerOptions& o, const std::filesys
   if (!seed_file.empty()) args.insert(args.end(), {"--seed", seed_file.string()});
   if (o.fail > 0) args.insert(args.end(), {"--fail", std::to_string(o.fail)});
   if (o.drop > 0) args.insert(args.end(), {"--drop", std::to_string(o.drop)});
+  if (o.max_body > 0) args.insert(args.end(), {"--max-body", std::to_string(o.max_body)});
   return args;
 }
 

@@ -30,6 +30,7 @@ struct RefServerOptions {
   std::string seed{};                 // seed text (see tools/refserver/Seed.h); empty: none
   int fail = 0;                       // --fail
   int drop = 0;                       // --drop
+  size_t max_body = 0;                // --max-body; 0: the server's default
 };
 
 // One request as the server received it (see tools/refserver/RequestLog.h).

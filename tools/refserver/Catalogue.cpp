@@ -33,25 +33,36 @@ CREATE TABLE piste (
 PRAGMA user_version = 1;
 )sql";
 
-constexpr size_t kMaxIdBytes = 64;
-constexpr size_t kMaxNameBytes = 1000;
+constexpr size_t kMaxIdBytes = Catalogue::kMaxIdBytes;
+constexpr size_t kMaxNameBytes = Catalogue::kMaxNameBytes;
 constexpr size_t kMaxBarcodeBytes = 64;
 constexpr size_t kMaxBarcodes = 100;
 constexpr size_t kMaxTracks = 999;
 
 // A value fit to be stored and shown: valid UTF-8, not empty, within its bound,
-// and free of control characters, which XML replies cannot carry.
+// and free of control characters and of U+FFFE and U+FFFF, which XML replies
+// cannot carry.
 void CheckText(std::string_view value, size_t max_bytes, const char* what) {
   if (value.empty()) throw Refusal(std::string(what) + " est vide");
   if (value.size() > max_bytes) throw Refusal(std::string(what) + " est trop long");
-  if (text::EncodeUtf8(text::DecodeUtf8(value)) != value)
+  const std::u16string decoded = text::DecodeUtf8(value);
+  if (text::EncodeUtf8(decoded) != value)
     throw Refusal(std::string(what) + " n'est pas en UTF-8 valide");
-  for (unsigned char c : value)
-    if (c < 0x20 || c == 0x7F) throw Refusal(std::string(what) + " contient un caractère de contrôle");
+  for (char16_t c : decoded)
+    if (c < 0x20 || c == 0x7F || c == 0xFFFE || c == 0xFFFF)
+      throw Refusal(std::string(what) + " contient un caractère interdit en XML");
+}
+
+// The program reads an identifier in its 8-bit code page and sends it back as
+// it read it, so only an ASCII identifier finds its album again.
+void CheckIdentifier(std::string_view id) {
+  CheckText(id, kMaxIdBytes, "L'identifiant");
+  for (unsigned char c : id)
+    if (c > 0x7F) throw Refusal("L'identifiant " + std::string(id) + " n'est pas en ASCII");
 }
 
 void CheckAlbum(const NewAlbum& album) {
-  if (!album.id_album.empty()) CheckText(album.id_album, kMaxIdBytes, "L'identifiant");
+  if (!album.id_album.empty()) CheckIdentifier(album.id_album);
   CheckText(album.nom_album, kMaxNameBytes, "Le nom de l'album");
   if (album.codes_barres.size() > kMaxBarcodes) throw Refusal("Trop de codes-barres");
   for (const std::string& code : album.codes_barres)

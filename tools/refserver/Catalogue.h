@@ -56,6 +56,10 @@ class Refusal : public std::runtime_error {
 
 class Catalogue {
  public:
+  // Bounds of the stored texts, in UTF-8 bytes.
+  static constexpr size_t kMaxIdBytes = 64;
+  static constexpr size_t kMaxNameBytes = 1000;  // album names and track titles
+
   // Opens the catalogue of the data folder, creating it when it does not exist.
   Catalogue(const std::filesystem::path& data_dir, const FileStore& files);
 

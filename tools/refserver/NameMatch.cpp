@@ -8,6 +8,19 @@ namespace {
 
 bool IsBlank(char16_t c) { return c <= 32 || c == 0xA0; }
 
+// Letters whose base is more than one letter, spelled out so that "Œuvres",
+// "œuvres" and "oeuvres" compare equal (the one-letter fold below has no
+// base letter for them, and would keep the upper and lower case apart).
+std::u16string_view SpelledOut(char16_t c) {
+  switch (c) {
+    case u'\u00C6': case u'\u00E6': return u"ae";  // Æ æ
+    case u'\u0152': case u'\u0153': return u"oe";  // Œ œ
+    case u'\u00DE': case u'\u00FE': return u"th";  // Þ þ
+    case u'\u00DF': return u"ss";                   // ß
+    default: return {};
+  }
+}
+
 char16_t FoldChar(char16_t c) {
   if (c >= 0xC0 && c <= 0x17F) {
     const std::string base = text::EncodeUsAscii(std::u16string_view(&c, 1));
@@ -29,7 +42,10 @@ std::u16string FoldName(std::string_view utf8) {
     }
     if (pending_space) folded.push_back(u' ');
     pending_space = false;
-    folded.push_back(FoldChar(c));
+    if (const std::u16string_view spelled = SpelledOut(c); !spelled.empty())
+      folded += spelled;
+    else
+      folded.push_back(FoldChar(c));
   }
   return folded;
 }

@@ -8,7 +8,8 @@
 namespace qm::refserver {
 
 // The comparison form of a UTF-8 name: lower case, Latin letters without their
-// accents ("É" -> "e"), blanks trimmed and runs of them made one space.
+// accents ("É" -> "e"), ligatures spelled out ("Œ" -> "oe"), blanks trimmed and
+// runs of them made one space.
 std::u16string FoldName(std::string_view utf8);
 
 // True when the folded query is not empty and occurs in the folded name.

@@ -1,13 +1,14 @@
 #include "tools/refserver/Options.h"
 
 #include <charconv>
+#include <climits>
 #include <stdexcept>
 
 namespace qm::refserver {
 
 const char* const kUsage =
     "Usage: qm_refserver [--host H] [--port P] [--data DIR] [--xmcd DIR] [--updates DIR]\n"
-    "                    [--seed FILE] [--fail N] [--drop N]\n"
+    "                    [--seed FILE] [--fail N] [--drop N] [--max-body N]\n"
     "\n"
     "The reference Quavermill catalogue, CDDB and update server, for tests and demos.\n"
     "\n"
@@ -20,6 +21,7 @@ const char* const kUsage =
     "  --seed FILE    albums to create when the data folder is new\n"
     "  --fail N       answer the next N requests with status 500\n"
     "  --drop N       close the next N connections without a reply\n"
+    "  --max-body N   refuse request bodies larger than N bytes (default 268435456)\n"
     "  --help         show this text\n"
     "\n"
     "The first line of standard output is the port the server listens on, alone.\n"
@@ -58,6 +60,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     else if (option == "--seed") o.seed_file = value;
     else if (option == "--fail") o.fail = ParseCount(option, value, 1000000);
     else if (option == "--drop") o.drop = ParseCount(option, value, 1000000);
+    else if (option == "--max-body")
+      o.max_body = static_cast<size_t>(ParseCount(option, value, INT_MAX));
     else throw std::invalid_argument("unknown option: " + option);
   }
   return o;

@@ -1,7 +1,7 @@
 // The command line of qm_refserver:
 //
 //   qm_refserver [--host H] [--port P] [--data DIR] [--xmcd DIR] [--updates DIR]
-//                [--seed FILE] [--fail N] [--drop N]
+//                [--seed FILE] [--fail N] [--drop N] [--max-body N]
 //
 //   --host H       address to listen on (default 127.0.0.1)
 //   --port P       port (default 8080); 0 picks a free one
@@ -12,6 +12,7 @@
 //   --seed FILE    albums to create when the data folder is new
 //   --fail N       answer the next N requests with status 500
 //   --drop N       close the next N connections without a reply
+//   --max-body N   refuse request bodies larger than N bytes (default 256 MiB)
 //
 // The first line of standard output is the port the server listens on, alone
 // (with --port 0, the one chosen), written as soon as the port is bound.
@@ -33,6 +34,7 @@ struct Options {
   std::filesystem::path seed_file;    // empty: no seed
   int fail = 0;
   int drop = 0;
+  size_t max_body = size_t{256} << 20;
   bool help = false;
 };
 

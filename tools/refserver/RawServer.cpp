@@ -5,7 +5,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -17,6 +19,13 @@ thread_local RawServer::Exchange* current_exchange = nullptr;
 
 constexpr int kReadTimeoutMs = 5000;
 constexpr int kWriteTimeoutMs = 5000;
+
+// The library checks the length of the request line and of each header line
+// only once it has read the whole line, and counts neither the headers nor the
+// bytes of a chunked body or of a body without Content-Length. The stream
+// itself therefore bounds what a connection may deliver: first the head, then
+// what a body within the payload limit may take on the wire.
+constexpr size_t kMaxHeadBytes = 64 * 1024;
 
 // These pseudo-headers are added by cpp-httplib itself; they were not sent.
 bool IsAddedByLibrary(const std::string& name) {
@@ -43,6 +52,13 @@ void AddressOf(int fd, bool peer, std::string& ip, int& port) {
   ip = text;
 }
 
+size_t AddCapped(size_t a, size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
+
+// The bytes a body of at most `limit` bytes may take on the wire: chunked
+// transfer coding adds a size line to every chunk, less than an eighth of the
+// data for chunks of 64 bytes or more.
+size_t WireBudget(size_t limit) { return AddCapped(limit, limit / 8 + kMaxHeadBytes); }
+
 bool WaitFor(int fd, short events, int timeout_ms) {
   pollfd p{fd, events, 0};
   int rc;
@@ -51,11 +67,15 @@ bool WaitFor(int fd, short events, int timeout_ms) {
   return rc > 0 && (p.revents & (events | POLLHUP | POLLERR)) != 0;
 }
 
-// A buffered stream over one accepted socket, with time limits on every wait,
-// that swallows the reply once the exchange is marked to be dropped.
+// A buffered stream over one accepted socket, with time limits on every wait
+// and a bound on the bytes it delivers, that swallows the reply once the
+// exchange is marked to be dropped.
 class SocketStream : public httplib::Stream {
  public:
   SocketStream(int fd, const RawServer::Exchange& exchange) : fd_(fd), exchange_(exchange) {}
+
+  // From now on, at most `bytes` more bytes are delivered; reading past them fails.
+  void LimitReads(size_t bytes) { limit_ = AddCapped(delivered_, bytes); }
 
   bool is_readable() const override {
     return begin_ < end_ || WaitFor(fd_, POLLIN, kReadTimeoutMs);
@@ -63,17 +83,10 @@ class SocketStream : public httplib::Stream {
   bool is_writable() const override { return WaitFor(fd_, POLLOUT, kWriteTimeoutMs); }
 
   ssize_t read(char* ptr, size_t size) override {
-    if (begin_ == end_) {
-      if (size >= sizeof buffer_) return Receive(ptr, size);
-      const ssize_t n = Receive(buffer_, sizeof buffer_);
-      if (n <= 0) return n;
-      begin_ = 0;
-      end_ = static_cast<size_t>(n);
-    }
-    const size_t n = std::min(size, end_ - begin_);
-    std::memcpy(ptr, buffer_ + begin_, n);
-    begin_ += n;
-    return static_cast<ssize_t>(n);
+    if (delivered_ >= limit_) return -1;
+    const ssize_t n = ReadBuffered(ptr, std::min(size, limit_ - delivered_));
+    if (n > 0) delivered_ += static_cast<size_t>(n);
+    return n;
   }
 
   ssize_t write(const char* ptr, size_t size) override {
@@ -94,6 +107,20 @@ class SocketStream : public httplib::Stream {
   socket_t socket() const override { return fd_; }
 
  private:
+  ssize_t ReadBuffered(char* ptr, size_t size) {
+    if (begin_ == end_) {
+      if (size >= sizeof buffer_) return Receive(ptr, size);
+      const ssize_t n = Receive(buffer_, sizeof buffer_);
+      if (n <= 0) return n;
+      begin_ = 0;
+      end_ = static_cast<size_t>(n);
+    }
+    const size_t n = std::min(size, end_ - begin_);
+    std::memcpy(ptr, buffer_ + begin_, n);
+    begin_ += n;
+    return static_cast<ssize_t>(n);
+  }
+
   ssize_t Receive(char* ptr, size_t size) {
     if (!WaitFor(fd_, POLLIN, kReadTimeoutMs)) return -1;
     ssize_t n;
@@ -107,14 +134,19 @@ class SocketStream : public httplib::Stream {
   char buffer_[4096];
   size_t begin_ = 0;
   size_t end_ = 0;
+  size_t delivered_ = 0;
+  size_t limit_ = kMaxHeadBytes;
 };
 
-// Keeps the headers as received, then hides a multipart content type from the
-// library so that it reads the body into Request::body instead of parsing it.
+// Keeps the headers as received, then hides from the library what would make
+// it transform the body: a multipart content type (it would parse the parts)
+// and a content coding (it would inflate gzip, deflate or brotli data without
+// any bound). Request::body then holds the bytes as sent.
 void KeepRawRequest(httplib::Request& req, RawServer::Exchange& exchange) {
   for (const auto& [name, value] : req.headers)
     if (!IsAddedByLibrary(name)) exchange.headers.emplace(name, value);
   if (req.is_multipart_form_data()) req.headers.erase("Content-Type");
+  req.headers.erase("Content-Encoding");
 }
 
 }  // namespace
@@ -129,8 +161,12 @@ bool RawServer::process_and_close_socket(socket_t sock) {
   current_exchange = &exchange;
   SocketStream stream(sock, exchange);
   bool connection_closed = false;
+  const size_t body_budget = WireBudget(payload_max_length_);
   const bool ok = process_request(stream, /*close_connection=*/true, connection_closed,
-                                  [&](httplib::Request& req) { KeepRawRequest(req, exchange); });
+                                  [&](httplib::Request& req) {
+                                    KeepRawRequest(req, exchange);
+                                    stream.LimitReads(body_budget);
+                                  });
   current_exchange = nullptr;
   shutdown(sock, SHUT_RDWR);
   close(sock);

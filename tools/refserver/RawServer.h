@@ -3,7 +3,9 @@
 // that the pages can parse uploads strictly and the request log can keep raw
 // bytes. It serves one request per connection (it answers "Connection: close",
 // which is what HTTP/1.0 clients expect anyway) and can drop a connection
-// without sending a single byte of reply.
+// without sending a single byte of reply. A connection delivers at most a
+// 64 KiB head and then about the payload limit, whatever the body's framing;
+// a handler must still check the size of a body that came without a length.
 #pragma once
 
 #include <httplib.h>

@@ -17,16 +17,35 @@ void AppendRecord(const LoggedRequest& r, std::string& out) {
   out += '\n';
 }
 
+// The memory a record holds apart from its body.
+size_t HeadBytes(const LoggedRequest& r) {
+  size_t bytes = r.method.size() + r.target.size() + r.version.size();
+  for (const auto& [name, value] : r.headers) bytes += name.size() + value.size();
+  return bytes;
+}
+
 }  // namespace
 
 void RequestLog::Add(LoggedRequest record, std::string_view body) {
   std::lock_guard lock(mutex_);
+  const size_t head = HeadBytes(record);
   record.full_body_length = body.size();
-  record.body = body.substr(0, kMaxBodyBytes - body_bytes_);
-  body_bytes_ += record.body.size();
+  record.body = body.substr(0, max_bytes_ > head ? max_bytes_ - head : 0);
+  MakeRoom(head + record.body.size());
+  bytes_ += head + record.body.size();
   records_.push_back(std::move(record));
-  while (records_.size() > kMaxRecords) {
-    body_bytes_ -= records_.front().body.size();
+}
+
+// Frees `bytes` within the bound and a place within the record count: the
+// bodies of the oldest records go first, then the oldest records themselves.
+void RequestLog::MakeRoom(size_t bytes) {
+  for (auto r = records_.begin(); r != records_.end() && bytes_ + bytes > max_bytes_; ++r) {
+    bytes_ -= r->body.size();
+    std::string().swap(r->body);
+  }
+  while (!records_.empty() &&
+         (bytes_ + bytes > max_bytes_ || records_.size() >= max_records_)) {
+    bytes_ -= HeadBytes(records_.front()) + records_.front().body.size();
     records_.pop_front();
   }
 }
@@ -34,7 +53,7 @@ void RequestLog::Add(LoggedRequest record, std::string_view body) {
 void RequestLog::Clear() {
   std::lock_guard lock(mutex_);
   records_.clear();
-  body_bytes_ = 0;
+  bytes_ = 0;
 }
 
 std::string RequestLog::Serialise() const {

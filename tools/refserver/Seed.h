@@ -2,7 +2,7 @@
 // statement per line; blank lines and lines starting with "#" are ignored.
 //
 //   album <name>      starts a new album with that name
-//   id <id_album>     its identifier (default: the next free number)
+//   id <id_album>     its identifier, ASCII (default: the next free number)
 //   barcode <code>    one of its barcodes (repeatable, in order)
 //   track <title>     a track it already holds, numbered 1, 2, ... (repeatable)
 //   available         it is already available

@@ -17,7 +17,6 @@ namespace qm::refserver {
 namespace {
 
 constexpr size_t kMaxSeedBytes = size_t{16} << 20;
-constexpr size_t kMaxRequestBody = size_t{256} << 20;
 
 std::string ReadSeed(const std::filesystem::path& file) {
   auto text = ReadBoundedFile(file, kMaxSeedBytes);
@@ -68,7 +67,7 @@ void Site::Install(RawServer& server) {
   server.Get(".*", handler);
   server.Post(".*", handler);
   server.Delete(".*", handler);
-  server.set_payload_max_length(kMaxRequestBody);
+  server.set_payload_max_length(options_.max_body);
   // SO_REUSEADDR only: the library would also set SO_REUSEPORT, which lets a
   // second server share a busy port instead of failing to start.
   server.set_socket_options([](socket_t sock) {
@@ -83,6 +82,10 @@ void Site::Install(RawServer& server) {
 }
 
 void Site::Handle(const httplib::Request& req, httplib::Response& res) {
+  // The library checks only an announced length; a chunked body or one that
+  // ends with the connection is measured here.
+  if (req.body.size() > options_.max_body)
+    return ReplyUtf8(res, "Payload too large\n", "text/plain", 413);
   try {
     if (IsTestPath(req.path)) return ServeTestApi(req, res, faults_, log_, catalogue_);
     switch (faults_.Next()) {

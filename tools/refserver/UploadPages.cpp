@@ -48,7 +48,11 @@ class UploadForm {
 
   // The album named by the "id_album" field, which carries 8-bit text.
   int64_t AlbumKey(const Catalogue& catalogue) const {
-    const std::string id = Windows1252ToUtf8(Field("id_album").data);
+    const std::string_view field = Field("id_album").data;
+    // No album has a longer identifier, and such a field is not echoed back.
+    if (field.size() > Catalogue::kMaxIdBytes)
+      throw Refusal("Album inconnu : identifiant trop long");
+    const std::string id = Windows1252ToUtf8(field);
     const auto key = catalogue.KeyOf(id);
     if (!key) throw Refusal("Album inconnu : " + id);
     return *key;
@@ -67,10 +71,16 @@ int TrackNumber(std::string_view digits) {
   return n;
 }
 
+// The title a "filename" field carries, of at most Catalogue::kMaxNameBytes;
+// a field of more than three bytes per title byte is refused unread.
 std::string TrackTitle(std::string_view encoded) {
+  const auto too_long = [] { return Refusal("Requête mal formée : filename trop long"); };
+  if (encoded.size() > 3 * Catalogue::kMaxNameBytes) throw too_long();
   const auto bytes = UrlDecode(encoded);
   if (!bytes) throw Refusal("Requête mal formée : filename mal encodé");
-  return Windows1252ToUtf8(*bytes);
+  std::string title = Windows1252ToUtf8(*bytes);
+  if (title.size() > Catalogue::kMaxNameBytes) throw too_long();
+  return title;
 }
 
 }  // namespace

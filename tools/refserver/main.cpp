@@ -1,7 +1,7 @@
 // qm_refserver: the reference Quavermill catalogue, CDDB and update server.
 //
 //   qm_refserver [--host H] [--port P] [--data DIR] [--xmcd DIR] [--updates DIR]
-//                [--seed FILE] [--fail N] [--drop N]
+//                [--seed FILE] [--fail N] [--drop N] [--max-body N]
 //
 // Options are described in Options.h and by --help. The first line of standard
 // output is the port the server listens on, alone, flushed at once (with

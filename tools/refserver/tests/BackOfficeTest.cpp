@@ -49,7 +49,7 @@ TEST_F(BackOfficeTest, CreatedAlbumIsListedAndFoundByTheCataloguePage) {
 
 TEST_F(BackOfficeTest, InvalidNameIsRefusedWithTheFormAndNothingCreated) {
   for (const char* body : {"nom_album=+++", "codes_barres=1", "nom_album=A%01B",
-                           "nom_album=%FF%FE"}) {
+                           "nom_album=%FF%FE", "nom_album=A%EF%BF%BF"}) {
     const HttpReply reply = HttpPostForm(EditorUrl(), body);
     EXPECT_EQ(reply.status, 400) << body;
     EXPECT_NE(reply.body.find("class=\"erreur\""), std::string::npos) << body;

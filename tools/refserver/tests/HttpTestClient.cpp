@@ -6,10 +6,12 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 namespace qm::refserver::test {
 
@@ -49,6 +51,19 @@ HttpReply Perform(const std::string& url, const std::string* content_type,
   return reply;
 }
 
+int ConnectLoopback(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    throw std::runtime_error("cannot connect");
+  }
+  return fd;
+}
+
 }  // namespace
 
 HttpReply HttpGet(const std::string& url) { return Perform(url, nullptr, nullptr); }
@@ -63,15 +78,7 @@ HttpReply HttpPostForm(const std::string& url, const std::string& urlencoded_bod
 }
 
 std::string RawExchange(int port, const std::string& request) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    throw std::runtime_error("cannot connect");
-  }
+  const int fd = ConnectLoopback(port);
   send(fd, request.data(), request.size(), MSG_NOSIGNAL);
   shutdown(fd, SHUT_WR);  // the request ends here, whatever it announced
   std::string reply;
@@ -84,6 +91,23 @@ std::string RawExchange(int port, const std::string& request) {
   }
   close(fd);
   return reply;
+}
+
+size_t SendUntilRefused(int port, const std::string& start, const std::string& filler,
+                        size_t max_bytes) {
+  const int fd = ConnectLoopback(port);
+  const timeval limit{10, 0};  // a server that stops reading without closing
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+  size_t sent = 0;
+  for (std::string_view rest = start; sent < max_bytes;) {
+    if (rest.empty()) rest = filler;
+    const ssize_t n = send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+    if (n <= 0) break;
+    sent += static_cast<size_t>(n);
+    rest.remove_prefix(static_cast<size_t>(n));
+  }
+  close(fd);
+  return sent;
 }
 
 }  // namespace qm::refserver::test

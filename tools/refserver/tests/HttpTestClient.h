@@ -21,4 +21,9 @@ HttpReply HttpPostForm(const std::string& url, const std::string& urlencoded_bod
 // everything the server answers until it closes the connection.
 std::string RawExchange(int port, const std::string& request);
 
+// Sends `start`, then `filler` over and over until the server stops taking
+// bytes or max_bytes are sent; returns the number of bytes sent.
+size_t SendUntilRefused(int port, const std::string& start, const std::string& filler,
+                        size_t max_bytes);
+
 }  // namespace qm::refserver::test

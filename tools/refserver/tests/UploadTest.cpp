@@ -109,6 +109,8 @@ TEST(UploadTest, MalformedOrMisdirectedUploadIsRefusedAndNothingIsStored) {
   twice.push_back({"id_album", "77"});
   std::vector<Field> missing = TrackFields("3", "Titre", "data");
   missing.erase(missing.begin() + 2);
+  std::vector<Field> long_id = TrackFields("3", "Titre", "data");
+  long_id[1].value = std::string(65, '7');
 
   const struct {
     const char* what;
@@ -139,6 +141,11 @@ TEST(UploadTest, MalformedOrMisdirectedUploadIsRefusedAndNothingIsStored) {
        "Requ\xEAte mal form\xE9" "e : num_piste invalide"},
       {"title not URL-encoded", kMultipartType, MultipartBody(TrackFields("3", "100%", "d")),
        "Requ\xEAte mal form\xE9" "e : filename mal encod\xE9"},
+      {"title too long", kMultipartType,
+       MultipartBody(TrackFields("3", std::string(1000, 'a') + "%E9", "d")),
+       "Requ\xEAte mal form\xE9" "e : filename trop long"},
+      {"identifier too long", kMultipartType, MultipartBody(long_id),
+       "Album inconnu : identifiant trop long"},
   };
   for (const auto& c : cases) {
     const HttpReply reply = HttpPost(TrackUploadUrl(server), c.content_type, c.body);

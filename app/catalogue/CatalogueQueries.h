@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue/Album.h"
+#include "app/catalogue/AlbumQM.h"
 #include "app/catalogue/Transport.h"
 #include "app/catalogue/WindowPorts.h"
 

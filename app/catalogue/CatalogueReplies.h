@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue/Album.h"
+#include "app/catalogue/AlbumQM.h"
 
 namespace qm::catalogue {
 

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "common/IntegerText.h"
+#include "common/TextRules.h"
 
 namespace qm {
 namespace {
@@ -19,15 +20,6 @@ std::string_view Unquote(std::string_view s) {
     return s.substr(1, s.size() - 2);
   }
   return s;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "app/catalogue/ProxySettings.h"
 
 #include "common/IniFile.h"
+#include "common/TextRules.h"
 
 namespace qm::catalogue {
 namespace {
 
 constexpr std::string_view kSection = "Param";
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 // A settings file that cannot even be looked at (a link loop, a folder that cannot be
 // searched) counts as missing rather than ending the request.
@@ -47,10 +46,7 @@ bool ignorer_proxy_pour_url(const std::filesystem::path& config_ini, std::string
   const std::string prefix =
       IniFile::Load(config_ini).ReadString(kSection, "proxy_ignorer_proxy_pour_url", "");
   if (IsBlank(prefix) || url.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiLower(url[i]) != AsciiLower(prefix[i])) return false;
-  }
-  return true;
+  return EqualsIgnoringAsciiCase(url.substr(0, prefix.size()), prefix);
 }
 
 std::optional<ProxyConfig> ProxyForUrl(const std::filesystem::path& config_ini,

@@ -7,6 +7,7 @@
 #include "app/update/ZipExtraction.h"
 #include "common/IntegerText.h"
 #include "common/TextCodec.h"
+#include "common/TextRules.h"
 
 namespace qm::update {
 namespace {
@@ -14,17 +15,10 @@ namespace {
 constexpr size_t kMaxArchiveBytes = size_t{256} << 20;
 constexpr size_t kMaxVersionLineBytes = 4096;
 
-std::string Upper(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return s;
-}
-
 // Replaces every `placeholder` (in any letter case) of `s` with `value`.
 std::string ReplaceIgnoringCase(const std::string& s, const std::string& placeholder,
                                 const std::string& value) {
-  const std::string upper = Upper(s);
+  const std::string upper = AsciiUpper(s);
   std::string out;
   size_t from = 0;
   for (size_t at; (at = upper.find(placeholder, from)) != std::string::npos;) {
@@ -88,7 +82,7 @@ int32_t TRecup::Download_fichier_vers_temp(const std::string& chemin,
   if (!nom.empty()) std::filesystem::remove(local, ignored);
 
   std::string url =
-      Upper(chemin).find("HTTP://") == std::string::npos ? "http://" + chemin : chemin;
+      AsciiUpper(chemin).find("HTTP://") == std::string::npos ? "http://" + chemin : chemin;
   url = ReplaceIgnoringCase(url, "<ADRESSE_SERVEUR>", adresse_serveur);
   catalogue::HttpRequest request;
   request.url = url;

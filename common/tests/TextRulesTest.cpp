@@ -21,5 +21,13 @@ TEST(SplitLines, CutsAtEveryKindOfBreakWithoutATrailingEmptyLine) {
   EXPECT_EQ(SplitLines(u"\n"), Lines{u""});
 }
 
+TEST(AsciiCase, FoldsOnlyAsciiLetters) {
+  EXPECT_EQ(AsciiUpper("abc-\xE9\xC3\xA9z"), "ABC-\xE9\xC3\xA9Z");
+  EXPECT_EQ(AsciiLower("ABC-\xC9Z"), "abc-\xC9z");
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("Param", "pARAM"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("\xE9", "\xC9"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("ab", "abc"));
+}
+
 }  // namespace
 }  // namespace qm

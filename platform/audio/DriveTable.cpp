@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/TextRules.h"
 #include "platform/audio.h"
 
 namespace qm::audio {
@@ -23,8 +24,7 @@ struct CdioCloser {
 using CdioPtr = std::unique_ptr<CdIo_t, CdioCloser>;
 
 driver_id_t ImageDriver(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string extension = AsciiLower(path.extension().string());
   if (extension == ".toc") return DRIVER_CDRDAO;
   if (extension == ".nrg") return DRIVER_NRG;
   return DRIVER_BINCUE;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "common/TextRules.h"
 #include "tools/refserver/FileStore.h"
 #include "tools/refserver/Reply.h"
 
@@ -29,11 +30,6 @@ std::vector<std::string> Words(std::string_view s) {
     if (i > start) words.emplace_back(s.substr(start, i - start));
   }
   return words;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 bool IsDiscId(const std::string& s) {
@@ -89,8 +85,8 @@ std::string CddbFolder::Answer(std::string_view cmd, std::string_view hello,
   if (!proto.empty() && !IsCount(std::string(proto), 1, 6))
     return "501 Illegal CDDB protocol level.\r\n";
   const std::vector<std::string> words = Words(cmd);
-  if (words.size() < 2 || Lower(words[0]) != "cddb") return "500 Unrecognized command.\r\n";
-  const std::string verb = Lower(words[1]);
+  if (words.size() < 2 || AsciiLower(words[0]) != "cddb") return "500 Unrecognized command.\r\n";
+  const std::string verb = AsciiLower(words[1]);
   if (verb == "query") return Query(words);
   if (verb == "read") return Read(words);
   return "500 Unrecognized command.\r\n";
@@ -118,7 +114,7 @@ std::string CddbFolder::Query(const std::vector<std::string>& words) const {
   for (size_t i = 4; i < words.size(); ++i)
     if (!IsCount(words[i], 0, 1 << 30)) return kSyntaxError;
 
-  const std::string disc_id = Lower(words[2]);
+  const std::string disc_id = AsciiLower(words[2]);
   std::vector<std::string> matches;
   for (const std::string& category : CategoriesHolding(disc_id)) {
     const auto entry = ReadBoundedFile(root_ / category / disc_id, kMaxEntryBytes);
@@ -134,7 +130,7 @@ std::string CddbFolder::Query(const std::vector<std::string>& words) const {
 std::string CddbFolder::Read(const std::vector<std::string>& words) const {
   // cddb read <category> <discid>
   if (words.size() != 4 || !IsCategory(words[2]) || !IsDiscId(words[3])) return kSyntaxError;
-  const std::string category = words[2], disc_id = Lower(words[3]);
+  const std::string category = words[2], disc_id = AsciiLower(words[3]);
   std::error_code error;
   const fs::path file = root_ / category / disc_id;
   if (root_.empty() || !fs::is_regular_file(file, error))
